@@ -1,0 +1,46 @@
+#pragma once
+
+// Everything that waits for the user: message boxes, file dialogs, letting pending
+// events run. Tests answer through a recording double instead of modal dialogs.
+
+#include <QString>
+
+#include <optional>
+
+namespace velmora {
+
+inline const QString kAppTitle = QStringLiteral("Velmora");
+
+// Platform style values: buttons plus icon.
+enum MessageStyle : int {
+    kStyleOk = 0,
+    kStyleCritical = 16,
+    kStyleExclamation = 48,
+    kStyleExclamationOkCancel = 49,
+    kStyleInformation = 64,
+};
+
+enum class MessageAnswer { Ok, Cancel };
+
+struct SaveDialogOptions {
+    QString title;
+    QString initialDir;
+    QString initialName;
+    QString filter; // Qt filter text
+    bool confirmOverwrite = true;
+};
+
+class UserInteraction {
+public:
+    virtual ~UserInteraction() = default;
+    // A message box titled "Velmora".
+    virtual MessageAnswer messageBox(const QString& text, int style) = 0;
+    // The chosen file's full path, or nullopt when cancelled.
+    virtual std::optional<QString> getOpenFileName(const QString& filter, const QString& title) = 0;
+    virtual std::optional<QString> getSaveFileName(const SaveDialogOptions& options) = 0;
+    // Lets pending window events run once.
+    virtual void processEvents() = 0;
+    virtual void openUrl(const QString& url) = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,43 @@
+#pragma once
+
+// Answers dialogs from a queue and records what was shown, so tests need no modal dialogs.
+
+#include "user_interaction.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace velmora::testing {
+
+struct ShownMessage {
+    QString text;
+    int style;
+};
+
+class RecordingInteraction : public UserInteraction {
+public:
+    MessageAnswer messageBox(const QString& text, int style) override;
+    std::optional<QString> getOpenFileName(const QString& filter, const QString& title) override;
+    std::optional<QString> getSaveFileName(const SaveDialogOptions& options) override;
+    void processEvents() override;
+    void openUrl(const QString& url) override;
+
+    // Answers, taken in order; with none queued a message box answers Ok and a file dialog
+    // is cancelled.
+    std::deque<MessageAnswer> messageAnswers;
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    // Runs at each processEvents call (to act "while the window paints").
+    std::function<void()> onProcessEvents;
+
+    std::vector<ShownMessage> messages;
+    std::vector<std::pair<QString, QString>> openDialogs; // filter, title
+    std::vector<SaveDialogOptions> saveDialogs;
+    QStringList openedUrls;
+    int processEventsCalls = 0;
+};
+
+} // namespace velmora::testing
