@@ -1,0 +1,155 @@
+#include "drop_target.h"
+#include "form1_fixture.h"
+#include "paste_engine.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace velmora::testing {
+namespace {
+
+class Form1DropTest : public Form1Test {
+protected:
+    void SetUp() override {
+        excel.addWorkbook("Ledger.xls");
+        store.SaveSetting("Option", "Option1");
+        store.SaveSetting("Combo1", "2");
+        store.SaveSetting("paste-url-1", "B2");
+        store.SaveSetting("paste-url-2", "C5");
+        store.SaveSetting("paste-url-3", "D9");
+        start();
+        photo = writeJpeg("photo one.jpg");
+        second = writeJpeg("second.jpg");
+    }
+
+    QString writeJpeg(const QString& name) {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = dir.filePath(name);
+        image.save(path, "JPG");
+        excel.registerPicture(path, 64, 48);
+        return path;
+    }
+
+    void choosePlace(const QString& option) {
+        form->Text6->setText(option);
+        form->setDropTargetVisible(0, option != "Option6");
+        for (int i = 1; i <= 3; ++i) {
+            form->setDropTargetVisible(i, option == "Option6");
+        }
+    }
+
+    // Drags the files over the target and drops them, as a file manager does.
+    bool drop(QWidget* target, const QStringList& files, const QString& plainText = {}) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) {
+            urls << QUrl::fromLocalFile(file);
+        }
+        if (!urls.isEmpty()) {
+            data.setUrls(urls);
+        }
+        if (!plainText.isEmpty()) {
+            data.setText(plainText);
+        }
+        const QPoint centre = target->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent dropEvent(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropEvent);
+        QCoreApplication::processEvents();
+        return dropEvent.isAccepted();
+    }
+
+    QTemporaryDir dir;
+    QString photo;
+    QString second;
+};
+
+TEST_F(Form1DropTest, EachNumberedTargetPastesAtItsOwnAddress) {
+    choosePlace("Option6");
+    ASSERT_TRUE(drop(form->Picture2, {photo, second}));
+    ASSERT_TRUE(drop(form->Picture1, {second}));
+    ASSERT_TRUE(drop(form->Picture3, {photo}));
+    const auto pictures = excel.pictures();
+    ASSERT_EQ(pictures.size(), 3u);
+    // Column B starts at 48 pt, row 2 at 13.5 pt; C5 and D9 likewise.
+    EXPECT_EQ(pictures[0].fileName, photo); // only the first of the two dropped files
+    EXPECT_DOUBLE_EQ(pictures[0].left, 96);
+    EXPECT_DOUBLE_EQ(pictures[0].top, 4 * 13.5);
+    EXPECT_EQ(pictures[1].fileName, second);
+    EXPECT_DOUBLE_EQ(pictures[1].left, 48);
+    EXPECT_DOUBLE_EQ(pictures[1].top, 13.5);
+    EXPECT_DOUBLE_EQ(pictures[2].left, 144);
+    EXPECT_DOUBLE_EQ(pictures[2].top, 8 * 13.5);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Form1DropTest, SingleTargetPastesAtTheSelectedCellWhateverTheAddressBoxHolds) {
+    choosePlace("Option5");
+    excel.selectCell("E7");
+    ASSERT_TRUE(drop(form->Picture0, {photo}));
+    const auto pictures = excel.pictures();
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_DOUBLE_EQ(pictures[0].left, 4 * 48);
+    EXPECT_DOUBLE_EQ(pictures[0].top, 6 * 13.5);
+    EXPECT_NEAR(pictures[0].width, 2 * 28.35, 1e-9);
+}
+
+TEST_F(Form1DropTest, NewSheetTargetNamesTheSheetAfterTheFile) {
+    choosePlace("Option10");
+    ASSERT_TRUE(drop(form->Picture0, {second}));
+    EXPECT_EQ(excel.activeSheet()->name, "second.jpg");
+    EXPECT_EQ(excel.pictures().size(), 1u);
+}
+
+TEST_F(Form1DropTest, DragsWithoutALocalFileAreRefusedWhileDragging) {
+    choosePlace("Option5");
+    EXPECT_FALSE(drop(form->Picture0, {}, "some text"));
+    QMimeData remote;
+    remote.setUrls({QUrl("https://example.org/a.jpg")});
+    EXPECT_TRUE(DropTarget::firstLocalFile(&remote).isEmpty());
+    EXPECT_TRUE(excel.pictures().empty());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Form1DropTest, TextFileDroppedEndsWithTheErrorMessage) {
+    choosePlace("Option5");
+    const QString text = dir.filePath("notes.txt");
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    drop(form->Picture0, {text});
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].style, 16);
+    EXPECT_TRUE(excel.pictures().empty());
+    EXPECT_TRUE(excel.screenUpdating);
+}
+
+TEST_F(Form1DropTest, DropArrivingDuringAPasteIsNotStartedInsideIt) {
+    choosePlace("Option5");
+    // While the first picture is being inserted, a second drop comes in and its queued
+    // handler gets to run.
+    excel.beforeCall("Worksheet.addPicture", 1, [this] {
+        drop(form->Picture0, {second});
+        QCoreApplication::processEvents();
+    });
+    ASSERT_TRUE(drop(form->Picture0, {photo}));
+    const auto pictures = excel.pictures();
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].fileName, photo);
+}
+
+} // namespace
+} // namespace velmora::testing
