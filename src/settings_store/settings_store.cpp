@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <functional>
 #include <utility>
 
 namespace velmora {
@@ -17,6 +18,29 @@ QSettings openStore(const QString& application) {
 
 QString keyOf(const QString& name) {
     return kStoreSection + QLatin1Char('/') + name;
+}
+
+// Applies `change` and writes it. A failed write would stay pending in Qt's per-process cache
+// of the file, where every later read sees it and the next successful access writes it after
+// all; so on failure the previous values are put back.
+bool commit(QSettings& settings, const std::function<void(QSettings&)>& change) {
+    if (!settings.isWritable()) {
+        return false;
+    }
+    QList<std::pair<QString, QVariant>> before;
+    for (const QString& key : settings.allKeys()) {
+        before.append({key, settings.value(key)});
+    }
+    change(settings);
+    settings.sync();
+    if (settings.status() == QSettings::NoError) {
+        return true;
+    }
+    settings.clear();
+    for (const auto& [key, value] : before) {
+        settings.setValue(key, value);
+    }
+    return false;
 }
 
 } // namespace
@@ -35,12 +59,7 @@ QString SettingsStore::GetSetting(const QString& name) const {
 
 bool SettingsStore::SaveSetting(const QString& name, const QString& text) {
     QSettings settings = openStore(application_);
-    if (!settings.isWritable()) {
-        return false;
-    }
-    settings.setValue(keyOf(name), text);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return commit(settings, [&](QSettings& s) { s.setValue(keyOf(name), text); });
 }
 
 SettingsStore::DeleteResult SettingsStore::DeleteSetting() {
@@ -50,13 +69,24 @@ SettingsStore::DeleteResult SettingsStore::DeleteSetting() {
     }
     {
         QSettings settings = openStore(application_);
-        settings.clear();
-        settings.sync();
+        if (!commit(settings, [](QSettings& s) { s.clear(); })) {
+            return DeleteResult::Failed;
+        }
     }
     if (!QFile::remove(path) && QFileInfo::exists(path)) {
         return DeleteResult::Failed;
     }
     return DeleteResult::Deleted;
+}
+
+bool SettingsStore::replaceSection(const QList<std::pair<QString, QString>>& values) {
+    QSettings settings = openStore(application_);
+    return commit(settings, [&](QSettings& s) {
+        s.remove(kStoreSection);
+        for (const auto& [name, text] : values) {
+            s.setValue(keyOf(name), text);
+        }
+    });
 }
 
 QStringList SettingsStore::valueNames() const {

@@ -4,8 +4,11 @@
 // "Setting". On Windows QSettings' native format is exactly the registry key; here it is an
 // INI file under the XDG config directory.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 namespace velmora {
 
@@ -29,6 +32,9 @@ public:
     // DeleteSetting of the whole application key, the file included. Missing when there was
     // nothing to delete.
     DeleteResult DeleteSetting();
+    // Replaces every value of the section with `values` in one atomic write, so that a failed
+    // write leaves the previous values. False when the store could not be written.
+    bool replaceSection(const QList<std::pair<QString, QString>>& values);
 
     // Every value name stored in the section, sorted.
     QStringList valueNames() const;

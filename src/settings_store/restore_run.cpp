@@ -1,0 +1,45 @@
+#include "restore_run.h"
+
+#include "reg_export.h"
+
+#include <QFileInfo>
+
+namespace velmora {
+
+int runRestore(const QStringList& arguments, SettingsStore& store, const AskUser& ask) {
+    if (arguments.size() != 1 || arguments.front().isEmpty()) {
+        ask(QStringLiteral("使い方: velmora-restore ファイル.reg\n\n"
+                           "Velmora の「レジストリのバックアップ」で保存したファイルを一つ"
+                           "指定してください。"),
+            kStyleExclamation);
+        return kRestoreUsage;
+    }
+    const QString path = QFileInfo(arguments.front()).absoluteFilePath();
+
+    QString error;
+    const std::optional<QList<RegValue>> values = readRegFile(path, &error);
+    if (!values) {
+        ask(QStringLiteral("\"%1\" から設定を復元できません。現在の設定は変更していません。\n\n%2")
+                .arg(path, error),
+            kStyleCritical);
+        return kRestoreFailed;
+    }
+    // A running Velmora writes its settings again when it closes.
+    const MessageAnswer answer =
+        ask(QStringLiteral("現在の設定を \"%1\" の内容（%2 個の値）で置き換えますか？\n\n"
+                           "Velmora を起動している場合は、先に終了してください。")
+                .arg(path)
+                .arg(values->size()),
+            kStyleExclamationOkCancel);
+    if (answer != MessageAnswer::Ok) {
+        return kRestoreCancelled;
+    }
+    if (!replaceStoreValues(store, *values, &error)) {
+        ask(QStringLiteral("設定を復元できませんでした。\n\n%1").arg(error), kStyleCritical);
+        return kRestoreFailed;
+    }
+    ask(QStringLiteral("設定を復元しました。"), kStyleInformation);
+    return kRestoreDone;
+}
+
+} // namespace velmora

@@ -1,0 +1,334 @@
+// The registry export file: its exact form, a full round trip through a deleted store, write
+// failures, and files that must be refused without touching the store.
+
+#include "reg_export.h"
+#include "settings_record.h"
+#include "store_fixture.h"
+
+#include <QStringDecoder>
+
+namespace velmora::testing {
+namespace {
+
+using RegExportTest = StoreTest;
+
+// All 83 names of a full store.
+QStringList allNames() {
+    QStringList names;
+    for (const RecordField& field : kRecordWriteOrder) {
+        names << QLatin1String(field.name);
+    }
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        names << slotTitleName(slot);
+        for (const RecordField& field : kRecordWriteOrder) {
+            names << slotValueName(slot, QLatin1String(field.name));
+        }
+    }
+    return names;
+}
+
+// Texts that a careless writer or reader of the format gets wrong.
+const QStringList kHardTexts = {
+    QStringLiteral("9"),
+    QString(),
+    QStringLiteral(" "),
+    QStringLiteral("  lead and trail  "),
+    QStringLiteral("@start"),
+    QStringLiteral("@"),
+    QStringLiteral("a, b,c"),
+    QStringLiteral("x; y"),
+    QStringLiteral("a=b"),
+    QStringLiteral("\"=\""),
+    QStringLiteral("[HKEY_CURRENT_USER\\x]"),
+    QStringLiteral("]"),
+    QStringLiteral("\"quoted\""),
+    QStringLiteral("\""),
+    QStringLiteral("\\"),
+    QStringLiteral("\\\\server\\share\\"),
+    QStringLiteral("end\\"),
+    QStringLiteral("\\\""),
+    QStringLiteral("ＭＳ ゴシック　全角空白"),
+    QStringLiteral("10㎝"),
+    QStringLiteral("tab\there"),
+    QStringLiteral(";comment"),
+    QStringLiteral("-"),
+    QStringLiteral("hex(1):00"),
+};
+
+const QStringList kTitles = {QStringLiteral("セーブデータ1"), QStringLiteral("写真 \"外観\" A4"),
+                             QStringLiteral("C:\\保存\\"), QStringLiteral("  前後に空白  "),
+                             QString()};
+
+void fillFullStore(SettingsStore& store) {
+    const QStringList names = allNames();
+    int n = 0;
+    for (const QString& name : names) {
+        const QString text = name.endsWith("_title") ? kTitles[name.mid(4, 1).toInt() - 1]
+                                                     : kHardTexts[n++ % kHardTexts.size()];
+        ASSERT_TRUE(store.SaveSetting(name, text));
+    }
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray utf16le(const QString& text) {
+    QStringEncoder encoder(QStringEncoder::Utf16LE);
+    return encoder.encode(text);
+}
+
+const char kKey[] = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere";
+
+QString regText(const QString& body,
+                const QString& header = "Windows Registry Editor Version 5.00") {
+    return header + "\r\n\r\n[" + kKey + "]\r\n\r\n[" + kKey + "\\Setting]\r\n" + body + "\r\n";
+}
+
+TEST_F(RegExportTest, SmallStoreGivesExactlyTheRegistryEditorsBytes) {
+    ASSERT_TRUE(store.SaveSetting("save1_title", "写真 \"A\""));
+    ASSERT_TRUE(store.SaveSetting("zz-extra", ""));
+    ASSERT_TRUE(store.SaveSetting("paste-url-1", "C:\\a b\\"));
+    ASSERT_TRUE(store.SaveSetting("Combo1", "9"));
+    const QString path = work.filePath("Velmora.reg");
+    QString error;
+    ASSERT_TRUE(exportRegFile(store, path, &error)) << error.toStdString();
+
+    // Record values in their write order, then slots, then unknown names; a blank line ends.
+    const QString expected = QString::fromUtf8(
+        "Windows Registry Editor Version 5.00\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere]\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere\\Setting]\r\n"
+        "\"Combo1\"=\"9\"\r\n"
+        "\"paste-url-1\"=\"C:\\\\a b\\\\\"\r\n"
+        "\"save1_title\"=\"写真 \\\"A\\\"\"\r\n"
+        "\"zz-extra\"=\"\"\r\n"
+        "\r\n");
+    const QByteArray bytes = fileBytes(path);
+    ASSERT_TRUE(bytes.startsWith("\xFF\xFEW\x00i\x00"));
+    EXPECT_EQ(bytes.mid(2), utf16le(expected));
+    EXPECT_EQ(bytes.mid(2).indexOf(QByteArray("\n\x00\n\x00", 4)), -1) << "bare LF";
+
+    // Stable: the same store gives the same bytes.
+    ASSERT_TRUE(exportRegFile(store, path, &error));
+    EXPECT_EQ(fileBytes(path), bytes);
+}
+
+TEST_F(RegExportTest, FullStoreSurvivesExportDeleteAndRestoreByteExactly) {
+    fillFullStore(store);
+    const QMap<QString, QString> before = snapshot();
+    ASSERT_EQ(before.size(), 83);
+
+    const QString path = work.filePath("backup with blanks.reg");
+    QString error;
+    ASSERT_TRUE(exportRegFile(store, path, &error)) << error.toStdString();
+    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+    ASSERT_TRUE(snapshot().isEmpty());
+
+    const std::optional<int> restored = importRegFile(store, path, &error);
+    ASSERT_TRUE(restored) << error.toStdString();
+    EXPECT_EQ(*restored, 83);
+    const QMap<QString, QString> after = snapshot();
+    ASSERT_EQ(after.keys(), before.keys());
+    for (const QString& name : before.keys()) {
+        EXPECT_EQ(after[name].toUtf8(), before[name].toUtf8()) << name.toStdString();
+    }
+    EXPECT_EQ(store.GetSetting("save2_title"), "写真 \"外観\" A4");
+    EXPECT_EQ(store.GetSetting("save5_title"), "");
+}
+
+TEST_F(RegExportTest, LineBreaksGoOutAsHexStringsAndComeBack) {
+    const QString multi = QStringLiteral("一行目\r\n二行目\n") + QString(40, QChar(u'長'));
+    ASSERT_TRUE(store.SaveSetting("save1_title", multi));
+    ASSERT_TRUE(store.SaveSetting("junjo", "a\nb"));
+    const QString path = work.filePath("multi.reg");
+    QString error;
+    ASSERT_TRUE(exportRegFile(store, path, &error)) << error.toStdString();
+
+    const QString text = QStringDecoder(QStringDecoder::Utf16LE).decode(fileBytes(path).mid(2));
+    EXPECT_TRUE(text.contains("\"junjo\"=hex(1):61,00,0a,00,62,00,00,00\r\n"))
+        << text.toStdString();
+    for (const QString& line : text.split("\r\n")) {
+        EXPECT_LE(line.size(), 80) << line.toStdString(); // long hex wraps with "\"
+    }
+    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+    ASSERT_TRUE(importRegFile(store, path, &error)) << error.toStdString();
+    EXPECT_EQ(store.GetSetting("save1_title"), multi);
+    EXPECT_EQ(store.GetSetting("junjo"), "a\nb");
+}
+
+TEST_F(RegExportTest, RestoreReplacesTheSectionSoItMatchesTheFile) {
+    ASSERT_TRUE(store.SaveSetting("Combo1", "3"));
+    const QString path = work.filePath("one.reg");
+    QString error;
+    ASSERT_TRUE(exportRegFile(store, path, &error));
+    ASSERT_TRUE(store.SaveSetting("Combo1", "14"));
+    ASSERT_TRUE(store.SaveSetting("save3_title", "later"));
+
+    ASSERT_EQ(importRegFile(store, path, &error), 1) << error.toStdString();
+    const QMap<QString, QString> expected{{"Combo1", "3"}};
+    EXPECT_EQ(snapshot(), expected);
+}
+
+TEST_F(RegExportTest, ReadsUtf8AndRegedit4FilesWithLfOrCrLf) {
+    const QString body = "\"Combo1\"=\"写真\\\\\"\r\n; a comment\r\n\"Text5\" = \"50\"  \r\n"
+                         "\"Combo1\"=\"last wins\"";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        {"utf8 crlf", regText(body).toUtf8()},
+        {"utf8 bom lf", "\xEF\xBB\xBF" + regText(body).replace("\r\n", "\n").toUtf8()},
+        {"regedit4", regText(body, "REGEDIT4").toUtf8()},
+        {"utf16be",
+         QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE).encode(regText(body))},
+        {"lower-case key", regText(body).replace("VB and VBA", "vb AND vba").toUtf8()},
+    };
+    for (const auto& file : files) {
+        const QString path = work.filePath("in.reg");
+        writeBytes(path, file.bytes);
+        QString error;
+        const std::optional<QList<RegValue>> values = readRegFile(path, &error);
+        ASSERT_TRUE(values) << file.name << ": " << error.toStdString();
+        const QList<RegValue> expected{{"Combo1", "last wins"}, {"Text5", "50"}};
+        EXPECT_EQ(*values, expected) << file.name;
+    }
+}
+
+TEST_F(RegExportTest, MalformedOrForeignFilesAreRefusedAndTheStoreIsUntouched) {
+    fillFullStore(store);
+    const QMap<QString, QString> before = snapshot();
+    const QByteArray beforeBytes = storeBytes();
+    const QString key = QString::fromLatin1(kKey);
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* mention; // part of the reason
+    } files[] = {
+        {"empty", QByteArray(), "Windows Registry Editor"},
+        {"plain text", "hello\r\n", "Windows Registry Editor"},
+        {"header only", "Windows Registry Editor Version 5.00\r\n", "Setting"},
+        {"key without values", regText("").toUtf8(), "値が一つも"},
+        {"foreign key",
+         utf16le(regText("\"a\"=\"b\"").replace("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"))
+             .prepend("\xFF\xFE"),
+         "HKEY_LOCAL_MACHINE"},
+        {"other application", regText("\"a\"=\"b\"").replace("quillmere", "quillmere2").toUtf8(),
+         "quillmere2"},
+        {"subkey", regText("\"a\"=\"b\"").replace("Setting]", "Setting\\Sub]").toUtf8(), "Sub"},
+        {"good values then a bad line",
+         regText("\"Combo1\"=\"1\"\r\n\"Text5\"=dword:00000001").toUtf8(), "7 行目"},
+        {"value deletion", regText("\"Combo1\"=-").toUtf8(), "=-"},
+        {"key deletion",
+         ("Windows Registry Editor Version 5.00\r\n\r\n[-" + key + "]\r\n").toUtf8(), "[-"},
+        {"binary", regText("\"Combo1\"=hex:01,02").toUtf8(), "Combo1"},
+        {"expand string", regText("\"Combo1\"=hex(2):41,00,00,00").toUtf8(), "Combo1"},
+        {"default value", regText("@=\"x\"").toUtf8(), "@"},
+        {"value under the application key",
+         ("Windows Registry Editor Version 5.00\r\n\r\n[" + key + "]\r\n\"Combo1\"=\"1\"\r\n")
+             .toUtf8(),
+         "Combo1"},
+        {"value before any key", "REGEDIT4\r\n\"Combo1\"=\"1\"\r\n", "キー"},
+        {"unterminated", regText("\"Combo1\"=\"1").toUtf8(), "閉じる"},
+        {"unknown escape", regText("\"Combo1\"=\"a\\nb\"").toUtf8(), "\\"},
+        {"junk after value", regText("\"Combo1\"=\"1\" x").toUtf8(), "余分"},
+        {"name with a slash", regText("\"a/b\"=\"1\"").toUtf8(), "a/b"},
+        {"odd hex string", regText("\"Combo1\"=hex(1):41").toUtf8(), "奇数"},
+        {"broken hex", regText("\"Combo1\"=hex(1):4g,00").toUtf8(), "4g"},
+        {"hex continued past the end", regText("\"Combo1\"=hex(1):41,00,\\").toUtf8(), "続き"},
+        {"not utf-8", "REGEDIT4\r\n\r\n[\x83\x65]\r\n", "文字コード"},
+        {"odd utf-16", QByteArray("\xFF\xFEW\x00i", 5), "文字コード"},
+    };
+    for (const auto& file : files) {
+        const QString path = work.filePath("bad.reg");
+        writeBytes(path, file.bytes);
+        QString error;
+        EXPECT_FALSE(importRegFile(store, path, &error)) << file.name;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(file.mention)))
+            << file.name << ": " << error.toStdString();
+    }
+    QString error;
+    EXPECT_FALSE(importRegFile(store, work.filePath("missing.reg"), &error));
+    EXPECT_TRUE(error.contains("missing.reg")) << error.toStdString();
+    EXPECT_FALSE(importRegFile(store, work.path(), &error));
+
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(storeBytes(), beforeBytes);
+}
+
+TEST_F(RegExportTest, UnwritableTargetsFailWithAReasonAndLeaveNoFile) {
+    fillFullStore(store);
+    QFile plain(work.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    ASSERT_TRUE(QDir(work.path()).mkdir("folder.reg"));
+    const QStringList before = entriesOf(work.path());
+
+    const QString targets[] = {
+        work.filePath("folder.reg"),          // a folder's name
+        work.filePath("plain/inside.reg"),    // a file where a folder should be
+        work.filePath("no such dir/Velmora"), // a folder that does not exist
+    };
+    for (const QString& target : targets) {
+        QString error;
+        EXPECT_FALSE(exportRegFile(store, target, &error)) << target.toStdString();
+        EXPECT_TRUE(error.contains(target)) << error.toStdString();
+        EXPECT_GT(error.size(), target.size() + 10) << "no reason given: " << error.toStdString();
+    }
+    EXPECT_EQ(entriesOf(work.path()), before);
+    EXPECT_TRUE(entriesOf(work.filePath("folder.reg")).isEmpty());
+}
+
+TEST_F(RegExportTest, ReadOnlyFolderFailsAndKeepsAnOlderFileIntact) {
+    if (!permissionsEnforced()) {
+        GTEST_SKIP() << "file permissions are not enforced for this user";
+    }
+    ASSERT_TRUE(store.SaveSetting("Combo1", "1"));
+    const QString path = work.filePath("Velmora.reg");
+    writeBytes(path, "older contents");
+    QString error;
+    {
+        const ReadOnlyDir readOnly(work.path());
+        EXPECT_FALSE(exportRegFile(store, path, &error));
+        EXPECT_FALSE(exportRegFile(store, work.filePath("new.reg"), &error));
+    }
+    EXPECT_TRUE(error.contains("new.reg")) << error.toStdString();
+    EXPECT_EQ(fileBytes(path), "older contents");
+    EXPECT_EQ(entriesOf(work.path()), QStringList{"Velmora.reg"});
+}
+
+TEST_F(RegExportTest, OverwritingALongerFileLeavesNoOldTail) {
+    const QString path = work.filePath("Velmora.reg");
+    writeBytes(path, QByteArray(10000, 'x'));
+    ASSERT_TRUE(store.SaveSetting("Combo1", "9"));
+    QString error;
+    ASSERT_TRUE(exportRegFile(store, path, &error)) << error.toStdString();
+    EXPECT_LT(fileBytes(path).size(), 1000);
+    EXPECT_TRUE(readRegFile(path, &error)) << error.toStdString();
+}
+
+TEST_F(RegExportTest, RestoreIntoAnUnwritableStoreFailsWithItsLocation) {
+    const QString path = work.filePath("one.reg");
+    writeBytes(path, regText("\"Combo1\"=\"5\"").toUtf8());
+    QFile blocker(storeDir()); // a file where the store's folder belongs
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QString error;
+    EXPECT_FALSE(importRegFile(store, path, &error));
+    EXPECT_TRUE(error.contains(store.location())) << error.toStdString();
+    EXPECT_EQ(store.GetSetting("Combo1"), "");
+}
+
+} // namespace
+} // namespace velmora::testing
