@@ -784,6 +784,10 @@ void FakeSpreadsheet::failFrom(const QString& operation, int nth) {
     rules_.push_back(Rule{operation, nth, std::numeric_limits<int>::max()});
 }
 
+void FakeSpreadsheet::failOverallCall(int nth) {
+    rules_.push_back(Rule{QString(), nth, nth});
+}
+
 void FakeSpreadsheet::failEveryCallFrom(int nth) {
     rules_.push_back(Rule{QString(), nth, std::numeric_limits<int>::max()});
 }

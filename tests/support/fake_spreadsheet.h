@@ -137,7 +137,8 @@ public:
     // Failure injection; `nth` counts calls of that operation from 1 (since clearCalls).
     void failCall(const QString& operation, int nth = 1);
     void failFrom(const QString& operation, int nth = 1);
-    // Every operation from the nth logged call on (counted over all operations).
+    // The nth logged call whatever its operation, or every call from the nth on.
+    void failOverallCall(int nth);
     void failEveryCallFrom(int nth);
     // Runs `action` just before the nth call of `operation` goes ahead (or fails).
     void beforeCall(const QString& operation, int nth, std::function<void()> action);
