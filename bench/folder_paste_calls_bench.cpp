@@ -1,0 +1,79 @@
+// Engine overhead of a folder paste, measured against the in-memory spreadsheet: time and
+// spreadsheet calls per photo. Each call is one round trip to a real office, so calls per
+// photo times the round-trip cost is what the engine adds on top of decoding the photos.
+
+#include "fake_spreadsheet.h"
+#include "folder_paste.h"
+#include "map_holders.h"
+#include "recording_interaction.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace velmora;
+
+namespace {
+
+struct NoProgress : ProgressView {
+    void show() override {}
+    void setCaption(const QString&) override {}
+    void close() override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    constexpr int kPhotos = 100;
+    QTemporaryDir dir;
+    testing::FakeSpreadsheet fake;
+    fake.addWorkbook(QStringLiteral("Book1.ods"));
+    for (int i = 0; i < kPhotos; ++i) {
+        const QString path = dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        fake.registerPicture(path, 640, 480);
+    }
+
+    std::printf("folder paste of %d photos against the in-memory spreadsheet\n", kPhotos);
+    std::printf("%-10s %14s %14s %22s\n", "sizing", "us per photo", "calls/photo",
+                "Calc overhead/photo");
+    for (const char* sizing : {"Option1", "Option2", "Option3", "Option4", "Option11"}) {
+        fake.activeSheet()->shapes.clear();
+        fake.clearCalls();
+        testing::MapHolders holders;
+        holders.setText(Holder::Text1, QStringLiteral("Book1.ods"));
+        holders.setText(Holder::Text2, QString::fromLatin1(sizing));
+        holders.setText(Holder::Text3, QStringLiteral("0"));
+        holders.setText(Holder::Text4, QStringLiteral("0"));
+        holders.setText(Holder::Text22, QStringLiteral("1"));
+        holders.setText(Holder::Text25, QStringLiteral("1"));
+        holders.setText(Holder::Text26, QStringLiteral("3"));
+        testing::RecordingInteraction ui;
+        ui.openAnswers.push_back(dir.filePath(QStringLiteral("IMG_0000.jpg")));
+        PasteEngine engine(fake, holders, ui);
+        NoProgress progress;
+
+        const auto start = std::chrono::steady_clock::now();
+        PasteFolder(engine, progress);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+
+        if (!ui.messages.empty() || fake.pictures().size() != kPhotos) {
+            std::fprintf(stderr, "%s: the paste failed\n", sizing);
+            return 1;
+        }
+        const double micros = std::chrono::duration<double, std::micro>(elapsed).count() / kPhotos;
+        const double calls = static_cast<double>(fake.calls.size()) / kPhotos;
+        // Round trips to Calc measured at 40 to 130 us each.
+        std::printf("%-10s %14.1f %14.1f %12.1f-%.1f ms\n", sizing, micros, calls, calls * 0.040,
+                    calls * 0.130);
+    }
+    return 0;
+}
