@@ -65,8 +65,9 @@ TEST_F(Fake, PicturesKeepProportionsOnlyWhileLocked) {
     QFile(path).open(QIODevice::WriteOnly);
     fake.registerPicture(path, 640, 480);
     const WorksheetPtr sheet = fake.attach()->activeWorkbook()->activeSheet();
-    const ShapePtr picture = sheet->addPicture(path, false, true, 10, 20, 0, 0);
-    EXPECT_DOUBLE_EQ(picture->width(), 0);
+    const ShapePtr picture = sheet->addPicture(path, false, true, 10, 20, 30, 40);
+    EXPECT_DOUBLE_EQ(picture->width(), 30);
+    EXPECT_THROW(sheet->addPicture(path, false, true, 0, 0, -1, 10), SpreadsheetError);
     picture->scaleHeight(1.0f, true);
     picture->scaleWidth(1.0f, true);
     EXPECT_DOUBLE_EQ(picture->width(), 640);
@@ -97,7 +98,7 @@ TEST_F(Fake, UnregisteredFilesAreReadAsImagesAt96Dpi) {
     file.write("not a picture");
     file.close();
     const WorksheetPtr sheet = fake.attach()->activeWorkbook()->activeSheet();
-    const ShapePtr picture = sheet->addPicture(jpeg, false, true, 0, 0, -1, -1);
+    const ShapePtr picture = sheet->addPicture(jpeg, false, true, 0, 0, 0, 0);
     EXPECT_DOUBLE_EQ(picture->width(), 48);
     EXPECT_DOUBLE_EQ(picture->height(), 36);
     EXPECT_THROW(sheet->addPicture(text, false, true, 0, 0, 0, 0), SpreadsheetError);

@@ -384,6 +384,9 @@ public:
                         double left, double top, double width, double height) override {
         enter("Worksheet.addPicture");
         openBook();
+        if (width < 0 || height < 0) {
+            fail(QStringLiteral("a picture size must not be negative"));
+        }
         const QSizeF size = fake_.pictureSize(fileName);
         auto shape = std::make_shared<FakeShapeData>();
         shape->isPicture = true;
@@ -392,8 +395,9 @@ public:
         shape->savedWithDocument = saveWithDocument;
         shape->left = left + fake_.insertionDrift.x();
         shape->top = top + fake_.insertionDrift.y();
-        shape->width = width < 0 ? size.width() : width;
-        shape->height = height < 0 ? size.height() : height;
+        // A size of 0 stands for the picture's own size.
+        shape->width = width == 0 ? size.width() : width;
+        shape->height = height == 0 ? size.height() : height;
         shape->originalWidth = size.width();
         shape->originalHeight = size.height();
         shape->lockAspectRatio = true;
