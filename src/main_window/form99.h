@@ -1,0 +1,20 @@
+#pragma once
+
+// The progress window of the folder paste: "photo number/photo count" in one label.
+
+#include <QWidget>
+
+class QLabel;
+
+namespace velmora {
+
+class Form99 : public QWidget {
+public:
+    explicit Form99(QWidget* parent = nullptr);
+
+    void Form_Load();
+
+    QLabel* Label1 = nullptr;
+};
+
+} // namespace velmora

@@ -1,0 +1,187 @@
+// The five preset slots.
+
+#include "form2_fixture.h"
+
+#include "settings_record.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+#include <map>
+
+namespace velmora::testing {
+namespace {
+
+class Form2PresetsTest : public Form2Test {
+protected:
+    void SetUp() override {
+        Form2Test::SetUp();
+        holdEarlierSettings();
+        storeDesignTitles();
+        loaded();
+    }
+
+    std::map<QString, QString> storeContents() const {
+        std::map<QString, QString> contents;
+        for (const QString& name : main.settings.valueNames()) {
+            contents[name] = stored(name);
+        }
+        return contents;
+    }
+
+    std::map<Holder, QString> heldRecord() const {
+        std::map<Holder, QString> record;
+        for (const RecordField& field : kRecordWriteOrder) {
+            record[field.holder] = held(field.holder);
+        }
+        return record;
+    }
+};
+
+TEST_F(Form2PresetsTest, SaveWritesTitlesAndTheSlotsThirteenValues) {
+    window->save3_title->setText(QStringLiteral("現場 \"B\""));
+    window->Option2->click();
+    window->Text4->setText(QStringLiteral("B7"));
+    main.texts.setText(Holder::Combo1, QStringLiteral("12"));
+    main.texts.setText(Holder::Check1, QStringLiteral("1"));
+    main.texts.setText(Holder::Text26, QStringLiteral("3"));
+
+    window->save3->click();
+
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("現場 \"B\"　へ保存しました。"));
+    EXPECT_EQ(stored("save3_title"), QStringLiteral("現場 \"B\""));
+    EXPECT_EQ(stored("save1_title"), QStringLiteral("セーブデータ1"));
+    EXPECT_EQ(stored("save3_Option"), QStringLiteral("Option2"));
+    EXPECT_EQ(stored("save3_paste-url-2"), QStringLiteral("B7"));
+    EXPECT_EQ(stored("save3_Combo1"), QStringLiteral("12"));
+    EXPECT_EQ(stored("save3_zu-comp"), QStringLiteral("1"));
+    EXPECT_EQ(stored("save3_renzoku-p1-p2"), QStringLiteral("3"));
+    // Titles of all five plus thirteen values of slot 3, nothing else.
+    EXPECT_EQ(main.settings.valueNames().size(), 5 + 13);
+    EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option2"));
+}
+
+TEST_F(Form2PresetsTest, AnEmptyTitleGivesTheBareMessage) {
+    window->save2_title->clear();
+    window->save2->click();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("　へ保存しました。"));
+}
+
+TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
+    window->Option11->click();
+    window->Option9->click();
+    window->Option8->click();
+    window->Text3->setText(QStringLiteral("A1"));
+    window->Text4->setText(QStringLiteral("B2 "));
+    window->Text5->setText(QStringLiteral("C3"));
+    window->Text1->setText(QStringLiteral("1500"));
+    window->Text2->setText(QStringLiteral("-7"));
+    main.texts.setText(Holder::Combo1, QStringLiteral("20"));
+    main.texts.setText(Holder::Text5, QStringLiteral("85"));
+    main.texts.setText(Holder::Check1, QStringLiteral("1"));
+    main.texts.setText(Holder::Text25, QStringLiteral("2"));
+    main.texts.setText(Holder::Text26, QStringLiteral("5"));
+    window->save4->click();
+    const std::map<Holder, QString> saved = heldRecord();
+    ASSERT_EQ(saved.at(Holder::Text3), QStringLiteral("1500"));
+
+    // Everything different, in the holders and in the window.
+    window->Option1->click();
+    window->Option5->click();
+    window->Option7->click();
+    window->Text3->setText(QStringLiteral("Z9"));
+    window->Text1->setText(QStringLiteral("0"));
+    window->save1->click();
+    main.texts.setText(Holder::Combo1, QStringLiteral("3"));
+    main.texts.setText(Holder::Text5, QStringLiteral("50"));
+    main.texts.setText(Holder::Check1, QStringLiteral("0"));
+    main.texts.setText(Holder::Text25, QStringLiteral("0"));
+    main.texts.setText(Holder::Text26, QStringLiteral("0"));
+    ASSERT_NE(heldRecord(), saved);
+
+    window->load4->click();
+
+    EXPECT_EQ(heldRecord(), saved);
+    EXPECT_EQ(held(Holder::Check1), QStringLiteral("1"));
+    EXPECT_EQ(held(Holder::Text10), QStringLiteral("1"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ4　を読み込みました。"));
+    // The window shows the loaded slot again, and the main window follows its place choice.
+    EXPECT_TRUE(window->Option11->isChecked());
+    EXPECT_TRUE(window->Option9->isChecked());
+    EXPECT_TRUE(window->Option8->isChecked());
+    EXPECT_EQ(window->Text3->text(), QStringLiteral("A1"));
+    EXPECT_EQ(window->Text1->text(), QStringLiteral("1500"));
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("-7"));
+    EXPECT_EQ(window->HScroll2->value(), -7);
+    EXPECT_TRUE(main.folderButtonShown);
+    EXPECT_TRUE(window->Command6->isEnabled());
+}
+
+TEST_F(Form2PresetsTest, LoadKeepsTheChosenWorkbook) {
+    window->save2->click();
+    window->List1->addItem(QStringLiteral("Book1.ods"));
+    window->List1->setEditText(QStringLiteral("Book2.ods"));
+    main.calls.clear();
+
+    window->load2->click();
+
+    EXPECT_EQ(window->List1->currentText(), QStringLiteral("Book2.ods"));
+    EXPECT_FALSE(main.calls.contains(QStringLiteral("no-workbook layout")));
+    // The workbook reaches the main window only through a commit.
+    EXPECT_EQ(held(Holder::Text1), QString());
+}
+
+TEST_F(Form2PresetsTest, LoadWithoutWorkbookAppliesTheNoWorkbookLayoutFirst) {
+    window->Option6->click();
+    window->save5->click();
+    main.calls.clear();
+
+    window->load5->click();
+
+    ASSERT_FALSE(main.calls.isEmpty());
+    EXPECT_EQ(main.calls.first(), QStringLiteral("no-workbook layout"));
+    EXPECT_EQ(main.heightTwips, 4450);
+}
+
+TEST_F(Form2PresetsTest, LoadingANeverSavedSlotChangesNothing) {
+    for (QPushButton* save : {window->save1, window->save2, window->save4, window->save5}) {
+        save->click();
+    }
+    window->Text3->setText(QStringLiteral("typed"));
+    const auto storeBefore = storeContents();
+    const auto heldBefore = heldRecord();
+    ASSERT_EQ(stored("save3_Option"), QString());
+
+    window->load3->click();
+
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ3　は保存されていません。"));
+    EXPECT_EQ(storeContents(), storeBefore);
+    EXPECT_EQ(heldRecord(), heldBefore);
+    EXPECT_EQ(window->Text3->text(), QStringLiteral("typed"));
+}
+
+TEST_F(Form2PresetsTest, ASlotWhoseChoiceWasRemovedCountsAsNeverSaved) {
+    window->save2->click();
+    window->save1->click();
+    main.settings.SaveSetting(QStringLiteral("save2_Option"), QString());
+    const auto storeBefore = storeContents();
+
+    window->load2->click();
+
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ2　は保存されていません。"));
+    EXPECT_EQ(storeContents(), storeBefore);
+}
+
+TEST_F(Form2PresetsTest, AFailedWriteIsNotReportedAsSaved) {
+    // A directory where the store file belongs makes every write fail.
+    ASSERT_TRUE(QFile::remove(main.settings.location()));
+    ASSERT_TRUE(QDir().mkpath(main.settings.location()));
+
+    window->save1->click();
+
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ1　へ保存できませんでした。"));
+}
+
+} // namespace
+} // namespace velmora::testing
