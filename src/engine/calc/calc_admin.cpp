@@ -1,0 +1,233 @@
+#include "calc_admin.h"
+
+#include "calc_objects.h"
+#include "uno_session.h"
+
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace velmora {
+
+using calc::Reference;
+using calc::toOU;
+using calc::toQ;
+using css::uno::Any;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using rtl::OUString;
+
+struct CalcAdmin::Impl {
+    std::shared_ptr<calc::Session> session;
+
+    Reference<css::frame::XModel> model(const QString& workbook) {
+        if (workbook.isEmpty()) {
+            return calc::activeModel(*session);
+        }
+        for (const auto& m : session->spreadsheetDocuments()) {
+            if (calc::Session::documentName(m) == workbook) {
+                return m;
+            }
+        }
+        throw SpreadsheetError(QStringLiteral("No workbook \"%1\"").arg(workbook));
+    }
+    Reference<css::sheet::XSpreadsheet> sheet(const QString& workbook) {
+        return calc::activeSheetOf(model(workbook));
+    }
+    Reference<css::container::XIndexAccess> page(const QString& workbook) {
+        Reference<css::drawing::XDrawPageSupplier> supplier(sheet(workbook), UNO_QUERY_THROW);
+        return Reference<css::container::XIndexAccess>(supplier->getDrawPage(), UNO_QUERY_THROW);
+    }
+    Reference<css::document::XUndoManager> undoManager(const QString& workbook) {
+        Reference<css::document::XUndoManagerSupplier> supplier(model(workbook), UNO_QUERY_THROW);
+        return supplier->getUndoManager();
+    }
+};
+
+CalcAdmin::CalcAdmin(const QString& pipeName, int timeoutMs) : impl_(std::make_unique<Impl>()) {
+    auto state = std::make_shared<calc::LinkState>();
+    state->timeoutMs = timeoutMs;
+    impl_->session = calc::Session::connect(state, pipeName);
+}
+
+CalcAdmin::~CalcAdmin() = default;
+
+void CalcAdmin::createWorkbook(const QString& path) {
+    impl_->session->call("create a workbook", [&] {
+        Reference<css::frame::XComponentLoader> loader(impl_->session->desktop(), UNO_QUERY_THROW);
+        auto component = loader->loadComponentFromURL(OUString("private:factory/scalc"),
+                                                      OUString("_blank"), 0, {});
+        Reference<css::frame::XStorable> storable(component, UNO_QUERY_THROW);
+        css::beans::PropertyValue filter;
+        filter.Name = OUString("FilterName");
+        filter.Value <<= OUString("calc8");
+        storable->storeAsURL(toOU(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
+                                      .toString(QUrl::FullyEncoded)),
+                             css::uno::Sequence<css::beans::PropertyValue>(&filter, 1));
+    });
+}
+
+void CalcAdmin::closeAllWorkbooks() {
+    for (const auto& m : impl_->session->spreadsheetDocuments()) {
+        impl_->session->call("close a workbook", [&] {
+            Reference<css::util::XCloseable>(m, UNO_QUERY_THROW)->close(true);
+        });
+    }
+}
+
+QStringList CalcAdmin::workbookNames() {
+    QStringList names;
+    for (const auto& m : impl_->session->spreadsheetDocuments()) {
+        names << impl_->session->call("read a name",
+                                      [&] { return calc::Session::documentName(m); });
+    }
+    return names;
+}
+
+void CalcAdmin::setColumnWidth(const QString& workbook, int column, double points) {
+    impl_->session->call("set a column width", [&] {
+        Reference<css::table::XColumnRowRange> range(impl_->sheet(workbook), UNO_QUERY_THROW);
+        Reference<css::beans::XPropertySet> col(range->getColumns()->getByIndex(column - 1),
+                                                UNO_QUERY_THROW);
+        col->setPropertyValue(OUString("Width"), Any(calc::pointsToHmm(points)));
+    });
+}
+
+void CalcAdmin::setRowHeight(const QString& workbook, int row, double points) {
+    impl_->session->call("set a row height", [&] {
+        Reference<css::table::XColumnRowRange> range(impl_->sheet(workbook), UNO_QUERY_THROW);
+        Reference<css::beans::XPropertySet> r(range->getRows()->getByIndex(row - 1),
+                                              UNO_QUERY_THROW);
+        r->setPropertyValue(OUString("Height"), Any(calc::pointsToHmm(points)));
+    });
+}
+
+void CalcAdmin::merge(const QString& workbook, const QString& address) {
+    impl_->session->call("merge cells", [&] {
+        Reference<css::util::XMergeable>(impl_->sheet(workbook)->getCellRangeByName(toOU(address)),
+                                         UNO_QUERY_THROW)
+            ->merge(true);
+    });
+}
+
+void CalcAdmin::select(const QString& workbook, const QString& address) {
+    impl_->session->call("select cells", [&] {
+        auto m = impl_->model(workbook);
+        Reference<css::view::XSelectionSupplier>(m->getCurrentController(), UNO_QUERY_THROW)
+            ->select(Any(calc::activeSheetOf(m)->getCellRangeByName(toOU(address))));
+    });
+}
+
+void CalcAdmin::addRectangle(const QString& workbook, const QString& name, double left, double top,
+                             double width, double height) {
+    impl_->session->call("add a rectangle", [&] {
+        Reference<css::lang::XMultiServiceFactory> factory(impl_->model(workbook), UNO_QUERY_THROW);
+        Reference<css::drawing::XShape> shape(
+            factory->createInstance(OUString("com.sun.star.drawing.RectangleShape")),
+            UNO_QUERY_THROW);
+        Reference<css::drawing::XDrawPageSupplier> supplier(impl_->sheet(workbook),
+                                                            UNO_QUERY_THROW);
+        supplier->getDrawPage()->add(shape);
+        shape->setSize(css::awt::Size(calc::pointsToHmm(width), calc::pointsToHmm(height)));
+        shape->setPosition(css::awt::Point(calc::pointsToHmm(left), calc::pointsToHmm(top)));
+        Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+    });
+}
+
+QList<CalcShapeInfo> CalcAdmin::shapes(const QString& workbook) {
+    return impl_->session->call("read the shapes", [&] {
+        std::vector<std::pair<sal_Int32, CalcShapeInfo>> found;
+        auto page = impl_->page(workbook);
+        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY_THROW);
+            Reference<css::beans::XPropertySet> props(shape, UNO_QUERY_THROW);
+            CalcShapeInfo info;
+            info.name = toQ(Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->getName());
+            info.picture =
+                Reference<css::lang::XServiceInfo>(shape, UNO_QUERY_THROW)
+                    ->supportsService(OUString("com.sun.star.drawing.GraphicObjectShape"));
+            info.left = calc::hmmToPoints(shape->getPosition().X);
+            info.top = calc::hmmToPoints(shape->getPosition().Y);
+            info.width = calc::hmmToPoints(shape->getSize().Width);
+            info.height = calc::hmmToPoints(shape->getSize().Height);
+            Reference<css::sheet::XCellRangeAddressable> anchor(
+                props->getPropertyValue(OUString("Anchor")), UNO_QUERY);
+            if (anchor.is()) {
+                const auto a = anchor->getRangeAddress();
+                info.anchorCell = calc::cellAddress(a.StartColumn, a.StartRow);
+            }
+            sal_Int32 z = 0;
+            props->getPropertyValue(OUString("ZOrder")) >>= z;
+            found.emplace_back(z, info);
+        }
+        std::stable_sort(found.begin(), found.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QList<CalcShapeInfo> result;
+        for (auto& [z, info] : found) {
+            result << info;
+        }
+        return result;
+    });
+}
+
+QStringList CalcAdmin::sheetNames(const QString& workbook) {
+    return impl_->session->call("read the sheet names", [&] {
+        Reference<css::sheet::XSpreadsheetDocument> document(impl_->model(workbook),
+                                                             UNO_QUERY_THROW);
+        QStringList names;
+        for (const auto& name : document->getSheets()->getElementNames()) {
+            names << toQ(name);
+        }
+        return names;
+    });
+}
+
+bool CalcAdmin::controllersLocked(const QString& workbook) {
+    return impl_->session->call(
+        "read the lock", [&] { return bool(impl_->model(workbook)->hasControllersLocked()); });
+}
+
+QStringList CalcAdmin::undoTitles(const QString& workbook) {
+    return impl_->session->call("read the undo list", [&] {
+        QStringList titles;
+        for (const auto& title : impl_->undoManager(workbook)->getAllUndoActionTitles()) {
+            titles << toQ(title);
+        }
+        return titles;
+    });
+}
+
+void CalcAdmin::undo(const QString& workbook) {
+    impl_->session->call("undo", [&] { impl_->undoManager(workbook)->undo(); });
+}
+
+void CalcAdmin::simulateAbandonedRun(const QString& workbook) {
+    impl_->session->call("lock a workbook", [&] {
+        impl_->model(workbook)->lockControllers();
+        impl_->undoManager(workbook)->enterUndoContext(OUString("Velmora"));
+    });
+}
+
+} // namespace velmora

@@ -1,0 +1,28 @@
+#pragma once
+
+// The application's link to a running LibreOffice Calc. No UNO header is seen from here.
+
+#include "spreadsheet.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace velmora {
+
+struct CalcLinkOptions {
+    // The office listens on "pipe,name=<pipeName>" once it has been handed the request.
+    QString pipeName = QStringLiteral("velmora");
+    // When the pipe does not answer, a running office of this user is asked to listen on it.
+    bool handOff = true;
+    // Only offices started with this profile URL (their -env:UserInstallation) are asked;
+    // empty means any office of this user.
+    QString handOffProfileUrl;
+    // How long to retry the pipe after a hand-off.
+    int handOffWaitMs = 3000;
+};
+
+std::unique_ptr<ExcelLink> makeCalcLink(const CalcLinkOptions& options);
+std::unique_ptr<ExcelLink> makeCalcLink(QString pipeName = QStringLiteral("velmora"));
+
+} // namespace velmora

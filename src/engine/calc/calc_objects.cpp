@@ -1,0 +1,762 @@
+#include "calc_objects.h"
+
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/configuration/theDefaultProvider.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/graphic/XGraphic.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRange.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/view/DocumentZoomType.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora::calc {
+
+using css::uno::Any;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using css::uno::UNO_SET_THROW;
+
+namespace {
+
+// Calc stores its geometry in 1/100 mm and rounds through twips.
+css::awt::Size sizeOf(const Reference<css::uno::XInterface>& object) {
+    Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
+    css::awt::Size size;
+    props->getPropertyValue(OUString("Size")) >>= size;
+    return size;
+}
+
+css::awt::Point positionOf(const Reference<css::uno::XInterface>& object) {
+    Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
+    css::awt::Point point;
+    props->getPropertyValue(OUString("Position")) >>= point;
+    return point;
+}
+
+QString nameOf(const Reference<css::uno::XInterface>& object) {
+    return toQ(Reference<css::container::XNamed>(object, UNO_QUERY_THROW)->getName());
+}
+
+css::table::CellRangeAddress addressOf(const Reference<css::uno::XInterface>& range) {
+    return Reference<css::sheet::XCellRangeAddressable>(range, UNO_QUERY_THROW)->getRangeAddress();
+}
+
+QString columnLetters(int column0) {
+    QString letters;
+    for (int n = column0 + 1; n > 0; n = (n - 1) / 26) {
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    }
+    return letters;
+}
+
+bool isPicture(const Reference<css::drawing::XShape>& shape) {
+    Reference<css::lang::XServiceInfo> info(shape, UNO_QUERY);
+    return info.is() && info->supportsService(OUString("com.sun.star.drawing.GraphicObjectShape"));
+}
+
+void requireSize(double points, const char* what) {
+    if (!std::isfinite(points) || points < 0) {
+        throw SpreadsheetError(QStringLiteral("%1 of %2 pt is not allowed").arg(what).arg(points));
+    }
+}
+
+class CalcShape;
+
+class CalcRange : public Range {
+public:
+    CalcRange(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
+              Reference<css::table::XCellRange> range)
+        : session_(std::move(session)), model_(std::move(model)), range_(std::move(range)) {}
+
+    QString address() override {
+        return session_->call("read a cell address", [&] {
+            const auto a = addressOf(range_);
+            QString text = cellAddress(a.StartColumn, a.StartRow);
+            if (a.EndColumn != a.StartColumn || a.EndRow != a.StartRow) {
+                text += QLatin1Char(':') + cellAddress(a.EndColumn, a.EndRow);
+            }
+            return text;
+        });
+    }
+    int row() override {
+        return session_->call("read a cell row", [&] { return addressOf(range_).StartRow + 1; });
+    }
+    int column() override {
+        return session_->call("read a cell column",
+                              [&] { return addressOf(range_).StartColumn + 1; });
+    }
+    int mergeAreaRows() override {
+        return session_->call("read a merged area", [&] {
+            const auto a = mergeArea();
+            return a.EndRow - a.StartRow + 1;
+        });
+    }
+    int mergeAreaColumns() override {
+        return session_->call("read a merged area", [&] {
+            const auto a = mergeArea();
+            return a.EndColumn - a.StartColumn + 1;
+        });
+    }
+    double left() override {
+        return session_->call("read a cell position",
+                              [&] { return hmmToPoints(positionOf(range_).X); });
+    }
+    double top() override {
+        return session_->call("read a cell position",
+                              [&] { return hmmToPoints(positionOf(range_).Y); });
+    }
+    double width() override {
+        return session_->call("read a cell size",
+                              [&] { return hmmToPoints(sizeOf(range_).Width); });
+    }
+    double height() override {
+        return session_->call("read a cell size",
+                              [&] { return hmmToPoints(sizeOf(range_).Height); });
+    }
+    void select() override {
+        session_->call("select a cell", [&] {
+            Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
+                                                               UNO_QUERY_THROW);
+            selection->select(Any(range_));
+            const auto a = addressOf(range_);
+            Reference<css::sheet::XSheetCellRange> cellRange(range_, UNO_QUERY_THROW);
+            session_->state().activeCells[Session::documentKey(model_)] = {
+                nameOf(cellRange->getSpreadsheet()), a.StartRow, a.StartColumn};
+        });
+    }
+
+private:
+    css::table::CellRangeAddress mergeArea() {
+        Reference<css::sheet::XSheetCellRange> cellRange(range_, UNO_QUERY_THROW);
+        Reference<css::sheet::XSheetCellRange> corner(range_->getCellRangeByPosition(0, 0, 0, 0),
+                                                      UNO_QUERY_THROW);
+        auto cursor = cellRange->getSpreadsheet()->createCursorByRange(corner);
+        cursor->collapseToMergedArea();
+        return addressOf(cursor);
+    }
+
+    std::shared_ptr<Session> session_;
+    Reference<css::frame::XModel> model_;
+    Reference<css::table::XCellRange> range_;
+};
+
+class CalcShape : public Shape {
+public:
+    CalcShape(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
+              Reference<css::drawing::XShape> shape)
+        : session_(std::move(session)), model_(std::move(model)), shape_(std::move(shape)) {}
+
+    QString name() override {
+        return session_->call("read a picture name", [&] { return nameOf(shape_); });
+    }
+    void setName(const QString& name) override {
+        session_->call("name a picture", [&] {
+            Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
+            named->setName(toOU(name));
+            if (toQ(named->getName()) != name) {
+                throw SpreadsheetError(
+                    QStringLiteral("Calc refused the picture name \"%1\"").arg(name));
+            }
+        });
+    }
+    void select() override {
+        session_->call("select a picture", [&] {
+            rememberActiveCell(*session_, model_);
+            Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
+                                                               UNO_QUERY_THROW);
+            selection->select(Any(shape_));
+        });
+    }
+    void scaleHeight(float factor, bool relativeToOriginal) override {
+        scale(factor, relativeToOriginal, false);
+    }
+    void scaleWidth(float factor, bool relativeToOriginal) override {
+        scale(factor, relativeToOriginal, true);
+    }
+    bool lockAspectRatio() override {
+        const auto found = session_->aspectLocks.find(shape_);
+        return found != session_->aspectLocks.end() ? found->second : isPictureShape();
+    }
+    void setLockAspectRatio(bool locked) override { session_->aspectLocks[shape_] = locked; }
+    double width() override {
+        return session_->call("read a picture size",
+                              [&] { return hmmToPoints(shape_->getSize().Width); });
+    }
+    double height() override {
+        return session_->call("read a picture size",
+                              [&] { return hmmToPoints(shape_->getSize().Height); });
+    }
+    void setWidth(double points) override {
+        requireSize(points, "A width");
+        const bool locked = lockAspectRatio();
+        session_->call("size a picture", [&] {
+            auto size = shape_->getSize();
+            if (locked && size.Width > 0) {
+                size.Height =
+                    pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
+            }
+            size.Width = pointsToHmm(points);
+            shape_->setSize(size);
+        });
+    }
+    void setHeight(double points) override {
+        requireSize(points, "A height");
+        const bool locked = lockAspectRatio();
+        session_->call("size a picture", [&] {
+            auto size = shape_->getSize();
+            if (locked && size.Height > 0) {
+                size.Width =
+                    pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
+            }
+            size.Height = pointsToHmm(points);
+            shape_->setSize(size);
+        });
+    }
+    double left() override {
+        return session_->call("read a picture position",
+                              [&] { return hmmToPoints(shape_->getPosition().X); });
+    }
+    void setLeft(double points) override { move(&points, nullptr, false); }
+    double top() override {
+        return session_->call("read a picture position",
+                              [&] { return hmmToPoints(shape_->getPosition().Y); });
+    }
+    void setTop(double points) override { move(nullptr, &points, false); }
+    void incrementLeft(double points) override { move(&points, nullptr, true); }
+    void incrementTop(double points) override { move(nullptr, &points, true); }
+    void sendToBack() override {
+        session_->call("send a picture to the back", [&] {
+            Reference<css::beans::XPropertySet>(shape_, UNO_QUERY_THROW)
+                ->setPropertyValue(OUString("ZOrder"), Any(sal_Int32(0)));
+        });
+    }
+
+    static void rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model);
+
+private:
+    bool isPictureShape() {
+        return session_->call("read a picture kind", [&] { return isPicture(shape_); });
+    }
+
+    css::awt::Size originalSize() {
+        if (!isPicture(shape_)) {
+            throw SpreadsheetError(QStringLiteral("Only a picture has an original size"));
+        }
+        Reference<css::graphic::XGraphic> graphic;
+        Reference<css::beans::XPropertySet>(shape_, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("Graphic")) >>= graphic;
+        return graphicSize(graphic);
+    }
+
+    void scale(float factor, bool relativeToOriginal, bool horizontal) {
+        if (!std::isfinite(factor) || factor < 0) {
+            throw SpreadsheetError(
+                QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
+        }
+        session_->call("scale a picture", [&] {
+            const auto base = relativeToOriginal ? originalSize() : shape_->getSize();
+            auto size = shape_->getSize();
+            if (horizontal) {
+                size.Width = static_cast<sal_Int32>(std::lround(base.Width * double(factor)));
+            } else {
+                size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
+            }
+            shape_->setSize(size);
+        });
+    }
+
+    void move(const double* left, const double* top, bool relative) {
+        for (const double* value : {left, top}) {
+            if (value != nullptr && !std::isfinite(*value)) {
+                throw SpreadsheetError(QStringLiteral("A position must be a number"));
+            }
+        }
+        session_->call("move a picture", [&] {
+            auto position = shape_->getPosition();
+            if (left != nullptr) {
+                position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
+            }
+            if (top != nullptr) {
+                position.Y = pointsToHmm((relative ? hmmToPoints(position.Y) : 0.0) + *top);
+            }
+            shape_->setPosition(position);
+        });
+    }
+
+public:
+    // Size100thMM, or SizePixel at 96 dpi when the file gives no physical size.
+    static css::awt::Size graphicSize(const Reference<css::graphic::XGraphic>& graphic) {
+        Reference<css::beans::XPropertySet> props(graphic, UNO_QUERY_THROW);
+        css::awt::Size size;
+        props->getPropertyValue(OUString("Size100thMM")) >>= size;
+        if (size.Width == 0 && size.Height == 0) {
+            props->getPropertyValue(OUString("SizePixel")) >>= size;
+            size.Width = static_cast<sal_Int32>(std::lround(size.Width * 2540.0 / 96.0));
+            size.Height = static_cast<sal_Int32>(std::lround(size.Height * 2540.0 / 96.0));
+        }
+        return size;
+    }
+
+private:
+    std::shared_ptr<Session> session_;
+    Reference<css::frame::XModel> model_;
+    Reference<css::drawing::XShape> shape_;
+};
+
+void CalcShape::rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model) {
+    Reference<css::view::XSelectionSupplier> selection(model->getCurrentController(),
+                                                       UNO_QUERY_THROW);
+    const Any selected = selection->getSelection();
+    Reference<css::sheet::XCellRangeAddressable> range(selected, UNO_QUERY);
+    if (!range.is()) {
+        Reference<css::sheet::XSheetCellRanges> ranges(selected, UNO_QUERY);
+        if (ranges.is() && ranges->getCount() > 0) {
+            range.set(ranges->getByIndex(0), UNO_QUERY);
+        }
+    }
+    if (range.is()) {
+        const auto a = range->getRangeAddress();
+        session.state().activeCells[Session::documentKey(model)] = {nameOf(activeSheetOf(model)),
+                                                                    a.StartRow, a.StartColumn};
+    }
+}
+
+class CalcWorksheet : public Worksheet {
+public:
+    CalcWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
+                  Reference<css::sheet::XSpreadsheet> sheet)
+        : session_(std::move(session)), model_(std::move(model)), sheet_(std::move(sheet)) {}
+
+    void activate() override {
+        session_->call("activate a worksheet", [&] {
+            auto controller = model_->getCurrentController();
+            if (controller.is() && controller->getFrame().is()) {
+                controller->getFrame()->activate();
+            }
+            viewOf(model_)->setActiveSheet(sheet_);
+        });
+    }
+    QString name() override {
+        return session_->call("read a worksheet name", [&] { return nameOf(sheet_); });
+    }
+    void setName(const QString& name) override {
+        session_->call("rename a worksheet", [&] {
+            Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
+            named->setName(toOU(name));
+            if (toQ(named->getName()) != name) {
+                throw SpreadsheetError(
+                    QStringLiteral("Calc refused the sheet name \"%1\"").arg(name));
+            }
+        });
+    }
+    RangePtr range(const QString& address) override {
+        if (address.trimmed().isEmpty()) {
+            throw SpreadsheetError(QStringLiteral("An empty cell address"));
+        }
+        return session_->call("find a cell", [&]() -> RangePtr {
+            Reference<css::table::XCellRange> range;
+            try {
+                range = sheet_->getCellRangeByName(toOU(address));
+            } catch (const css::uno::RuntimeException&) {
+            }
+            if (!range.is()) {
+                throw SpreadsheetError(
+                    QStringLiteral("Calc cannot read the cell address \"%1\"").arg(address));
+            }
+            return std::make_shared<CalcRange>(session_, model_, range);
+        });
+    }
+    int shapeCount() override {
+        return session_->call("count the pictures", [&] { return drawPage()->getCount(); });
+    }
+    ShapePtr addPicture(const QString& fileName, bool linkToFile, bool /*saveWithDocument*/,
+                        double left, double top, double width, double height) override {
+        if (linkToFile) {
+            throw SpreadsheetError(QStringLiteral("Linked pictures are not supported"));
+        }
+        for (double value : {left, top}) {
+            if (!std::isfinite(value)) {
+                throw SpreadsheetError(QStringLiteral("A position must be a number"));
+            }
+        }
+        requireSize(width, "A width");
+        requireSize(height, "A height");
+        const QFileInfo file(fileName);
+        if (fileName.isEmpty() || !file.isFile() || !file.isReadable()) {
+            throw SpreadsheetError(
+                QStringLiteral("The picture file \"%1\" cannot be read").arg(fileName));
+        }
+        const QString url =
+            QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded);
+        return session_->call("insert a picture", [&]() -> ShapePtr {
+            auto provider = css::graphic::GraphicProvider::create(session_->context());
+            css::beans::PropertyValue source;
+            source.Name = OUString("URL");
+            source.Value <<= toOU(url);
+            auto graphic =
+                provider->queryGraphic(css::uno::Sequence<css::beans::PropertyValue>(&source, 1));
+            if (!graphic.is()) {
+                throw SpreadsheetError(
+                    QStringLiteral("\"%1\" is not a picture Calc can read").arg(fileName));
+            }
+            const QString name = freeName();
+            auto page = drawPage();
+            Reference<css::drawing::XShape> shape = insertThroughView(url, page);
+            if (!shape.is()) {
+                shape = insertThroughApi(graphic, page);
+            }
+            Reference<css::beans::XPropertySet> props(shape, UNO_QUERY_THROW);
+            try {
+                // Anchored to a cell; the position below moves the anchor to the cell under
+                // the picture's corner.
+                props->setPropertyValue(OUString("Anchor"), Any(sheet_->getCellByPosition(0, 0)));
+                auto size = CalcShape::graphicSize(graphic);
+                if (width > 0) {
+                    size.Width = pointsToHmm(width);
+                }
+                if (height > 0) {
+                    size.Height = pointsToHmm(height);
+                }
+                shape->setSize(size);
+                shape->setPosition(css::awt::Point(pointsToHmm(left), pointsToHmm(top)));
+                Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+            } catch (...) {
+                // Leave no half-made picture behind.
+                try {
+                    page->remove(shape);
+                } catch (const css::uno::Exception&) {
+                }
+                throw;
+            }
+            return std::make_shared<CalcShape>(session_, model_, shape);
+        });
+    }
+    ShapePtr picture(const QString& name) override {
+        auto shape = find(name, true);
+        if (!shape) {
+            throw SpreadsheetError(QStringLiteral("No picture is named \"%1\"").arg(name));
+        }
+        return shape;
+    }
+    ShapePtr evaluate(const QString& name) override { return find(name, false); }
+
+private:
+    // Calc records a picture in its undo list only when its view inserts it; a picture
+    // added to the draw page directly could not be taken back with the paste run's undo.
+    Reference<css::drawing::XShape>
+    insertThroughView(const QString& url, const Reference<css::drawing::XDrawPage>& page) {
+        auto controller = model_->getCurrentController();
+        if (!controller.is() || !controller->getFrame().is() ||
+            nameOf(viewOf(model_)->getActiveSheet()) != nameOf(sheet_)) {
+            return {};
+        }
+        Reference<css::frame::XDispatchProvider> provider(controller->getFrame(), UNO_QUERY);
+        if (!provider.is()) {
+            return {};
+        }
+        CalcShape::rememberActiveCell(*session_, model_);
+        const sal_Int32 before = page->getCount();
+        css::uno::Sequence<css::beans::PropertyValue> args(2);
+        args.getArray()[0].Name = OUString("FileName");
+        args.getArray()[0].Value <<= toOU(url);
+        args.getArray()[1].Name = OUString("AsLink");
+        args.getArray()[1].Value <<= false;
+        css::frame::DispatchHelper::create(session_->context())
+            ->executeDispatch(provider, OUString(".uno:InsertGraphic"), OUString(), 0, args);
+        if (page->getCount() != before + 1) {
+            return {};
+        }
+        Reference<css::drawing::XShape> shape(page->getByIndex(before), UNO_QUERY);
+        return shape.is() && isPicture(shape) ? shape : Reference<css::drawing::XShape>();
+    }
+
+    Reference<css::drawing::XShape>
+    insertThroughApi(const Reference<css::graphic::XGraphic>& graphic,
+                     const Reference<css::drawing::XDrawPage>& page) {
+        Reference<css::lang::XMultiServiceFactory> factory(model_, UNO_QUERY_THROW);
+        Reference<css::drawing::XShape> shape(
+            factory->createInstance(OUString("com.sun.star.drawing.GraphicObjectShape")),
+            UNO_QUERY_THROW);
+        Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("Graphic"), Any(graphic));
+        page->add(shape);
+        return shape;
+    }
+
+    Reference<css::drawing::XDrawPage> drawPage() {
+        Reference<css::drawing::XDrawPageSupplier> supplier(sheet_, UNO_QUERY_THROW);
+        return Reference<css::drawing::XDrawPage>(supplier->getDrawPage(), UNO_SET_THROW);
+    }
+
+    ShapePtr find(const QString& name, bool picturesOnly) {
+        if (name.isEmpty()) {
+            return nullptr;
+        }
+        return session_->call("find a picture", [&]() -> ShapePtr {
+            auto page = drawPage();
+            const sal_Int32 count = page->getCount();
+            for (sal_Int32 i = 0; i < count; ++i) {
+                Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+                if (shape.is() && nameOf(shape) == name && (!picturesOnly || isPicture(shape))) {
+                    return std::make_shared<CalcShape>(session_, model_, shape);
+                }
+            }
+            return nullptr;
+        });
+    }
+
+    // "Picture n", the first n free on this sheet.
+    QString freeName() {
+        auto page = drawPage();
+        QStringList taken;
+        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            taken << nameOf(Reference<css::uno::XInterface>(page->getByIndex(i), UNO_QUERY_THROW));
+        }
+        for (int n = page->getCount() + 1;; ++n) {
+            const QString candidate = QStringLiteral("Picture %1").arg(n);
+            if (!taken.contains(candidate)) {
+                return candidate;
+            }
+        }
+    }
+
+    std::shared_ptr<Session> session_;
+    Reference<css::frame::XModel> model_;
+    Reference<css::sheet::XSpreadsheet> sheet_;
+};
+
+class CalcWorkbook : public Workbook {
+public:
+    CalcWorkbook(std::shared_ptr<Session> session, Reference<css::frame::XModel> model)
+        : session_(std::move(session)), model_(std::move(model)) {}
+
+    QString name() override {
+        return session_->call("read a workbook name",
+                              [&] { return Session::documentName(model_); });
+    }
+    WorksheetPtr activeSheet() override {
+        return session_->call("find the active worksheet", [&] {
+            return std::make_shared<CalcWorksheet>(session_, model_, activeSheetOf(model_));
+        });
+    }
+    int worksheetCount() override {
+        return session_->call("count the worksheets", [&] { return sheets()->getCount(); });
+    }
+    WorksheetPtr worksheet(int index) override {
+        return session_->call("find a worksheet", [&] {
+            auto all = sheets();
+            if (index < 1 || index > all->getCount()) {
+                throw SpreadsheetError(QStringLiteral("There is no worksheet %1").arg(index));
+            }
+            return std::make_shared<CalcWorksheet>(
+                session_, model_,
+                Reference<css::sheet::XSpreadsheet>(all->getByIndex(index - 1), UNO_QUERY_THROW));
+        });
+    }
+    WorksheetPtr addWorksheet() override {
+        return session_->call("add a worksheet", [&] {
+            Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
+            auto names = document->getSheets();
+            Reference<css::container::XIndexAccess> all(names, UNO_QUERY_THROW);
+            // Like Worksheets.Add: before the active sheet.
+            sal_Int16 position = 0;
+            const QString active = nameOf(activeSheetOf(model_));
+            for (sal_Int32 i = 0; i < all->getCount(); ++i) {
+                if (nameOf(Reference<css::uno::XInterface>(all->getByIndex(i), UNO_QUERY)) ==
+                    active) {
+                    position = static_cast<sal_Int16>(i);
+                }
+            }
+            QString name;
+            for (int n = all->getCount() + 1; name.isEmpty() || names->hasByName(toOU(name)); ++n) {
+                name = QStringLiteral("Sheet%1").arg(n);
+            }
+            names->insertNewByName(toOU(name), position);
+            Reference<css::sheet::XSpreadsheet> sheet(names->getByName(toOU(name)),
+                                                      UNO_QUERY_THROW);
+            viewOf(model_)->setActiveSheet(sheet);
+            return std::make_shared<CalcWorksheet>(session_, model_, sheet);
+        });
+    }
+
+private:
+    Reference<css::container::XIndexAccess> sheets() {
+        Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
+        return Reference<css::container::XIndexAccess>(document->getSheets(), UNO_QUERY_THROW);
+    }
+
+    std::shared_ptr<Session> session_;
+    Reference<css::frame::XModel> model_;
+};
+
+class CalcApplication : public Application {
+public:
+    explicit CalcApplication(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+
+    RangePtr activeCell() override {
+        return session_->call("find the active cell", [&] {
+            auto model = activeModel(*session_);
+            auto sheet = activeSheetOf(model);
+            // A selected picture hides the cell; the remembered one stands in for it.
+            CalcShape::rememberActiveCell(*session_, model);
+            const auto& cells = session_->state().activeCells;
+            const auto found = cells.find(Session::documentKey(model));
+            int row = 0;
+            int column = 0;
+            if (found != cells.end() && found->second.sheet == nameOf(sheet)) {
+                row = found->second.row;
+                column = found->second.column;
+            }
+            return std::make_shared<CalcRange>(
+                session_, model, sheet->getCellRangeByPosition(column, row, column, row));
+        });
+    }
+    RangePtr range(const QString& address) override { return activeWorksheet()->range(address); }
+    RangePtr cells(int row, int column) override {
+        if (row < 1 || column < 1) {
+            throw SpreadsheetError(
+                QStringLiteral("There is no cell at row %1, column %2").arg(row).arg(column));
+        }
+        return session_->call("find a cell", [&] {
+            auto model = activeModel(*session_);
+            auto range = activeSheetOf(model)->getCellRangeByPosition(column - 1, row - 1,
+                                                                      column - 1, row - 1);
+            return std::make_shared<CalcRange>(session_, model, range);
+        });
+    }
+    int workbookCount() override {
+        return static_cast<int>(session_->spreadsheetDocuments().size());
+    }
+    WorkbookPtr workbook(int index) override {
+        const auto models = session_->spreadsheetDocuments();
+        if (index < 1 || index > static_cast<int>(models.size())) {
+            throw SpreadsheetError(QStringLiteral("There is no workbook %1").arg(index));
+        }
+        return std::make_shared<CalcWorkbook>(session_, models[static_cast<size_t>(index - 1)]);
+    }
+    WorkbookPtr workbook(const QString& name) override {
+        for (const auto& model : session_->spreadsheetDocuments()) {
+            const bool match = session_->call("read a workbook name", [&] {
+                return Session::documentName(model).compare(name, Qt::CaseInsensitive) == 0;
+            });
+            if (match && !name.isEmpty()) {
+                return std::make_shared<CalcWorkbook>(session_, model);
+            }
+        }
+        throw SpreadsheetError(QStringLiteral("No open workbook is named \"%1\"").arg(name));
+    }
+    WorkbookPtr activeWorkbook() override {
+        return session_->call("find the active workbook", [&] {
+            return std::make_shared<CalcWorkbook>(session_, activeModel(*session_));
+        });
+    }
+    void setScreenUpdating(bool on) override { session_->setScreenUpdating(on); }
+    QString version() override {
+        return session_->call("read the version", [&] {
+            auto provider = css::configuration::theDefaultProvider::get(session_->context());
+            css::beans::NamedValue path(OUString("nodepath"),
+                                        Any(OUString("/org.openoffice.Setup/Product")));
+            css::uno::Sequence<Any> args(1);
+            args.getArray()[0] <<= path;
+            Reference<css::container::XNameAccess> product(
+                provider->createInstanceWithArguments(
+                    OUString("com.sun.star.configuration.ConfigurationAccess"), args),
+                UNO_QUERY_THROW);
+            OUString version;
+            product->getByName(OUString("ooSetupVersion")) >>= version;
+            return toQ(version);
+        });
+    }
+    double zoom() override {
+        return session_->call("read the zoom", [&] {
+            sal_Int16 value = 0;
+            controllerProps()->getPropertyValue(OUString("ZoomValue")) >>= value;
+            return double(value);
+        });
+    }
+    void setZoom(double percent) override {
+        if (!std::isfinite(percent) || percent < 10 || percent > 400) {
+            throw SpreadsheetError(QStringLiteral("A zoom of %1 % is not allowed").arg(percent));
+        }
+        session_->call("set the zoom", [&] {
+            auto props = controllerProps();
+            props->setPropertyValue(OUString("ZoomType"),
+                                    Any(sal_Int16(css::view::DocumentZoomType::BY_VALUE)));
+            props->setPropertyValue(OUString("ZoomValue"),
+                                    Any(static_cast<sal_Int16>(std::lround(percent))));
+        });
+    }
+
+private:
+    WorksheetPtr activeWorksheet() { return activeWorkbook()->activeSheet(); }
+    Reference<css::beans::XPropertySet> controllerProps() {
+        return Reference<css::beans::XPropertySet>(activeModel(*session_)->getCurrentController(),
+                                                   UNO_QUERY_THROW);
+    }
+
+    std::shared_ptr<Session> session_;
+};
+
+} // namespace
+
+ApplicationPtr makeCalcApplication(std::shared_ptr<Session> session) {
+    return std::make_shared<CalcApplication>(std::move(session));
+}
+
+Reference<css::frame::XModel> activeModel(Session& session) {
+    Reference<css::frame::XModel> current(session.desktop()->getCurrentComponent(), UNO_QUERY);
+    if (Reference<css::sheet::XSpreadsheetDocument>(current, UNO_QUERY).is()) {
+        return current;
+    }
+    const auto all = session.spreadsheetDocuments();
+    if (all.empty()) {
+        throw SpreadsheetError(QStringLiteral("No workbook is open in Calc"));
+    }
+    return all.front();
+}
+
+Reference<css::sheet::XSpreadsheetView> viewOf(const Reference<css::frame::XModel>& model) {
+    Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
+    if (!view.is()) {
+        throw SpreadsheetError(
+            QStringLiteral("The workbook \"%1\" has no window").arg(Session::documentName(model)));
+    }
+    return view;
+}
+
+Reference<css::sheet::XSpreadsheet> activeSheetOf(const Reference<css::frame::XModel>& model) {
+    return Reference<css::sheet::XSpreadsheet>(viewOf(model)->getActiveSheet(), UNO_SET_THROW);
+}
+
+QString cellAddress(int column0, int row0) {
+    return QStringLiteral("$%1$%2").arg(columnLetters(column0)).arg(row0 + 1);
+}
+
+} // namespace velmora::calc

@@ -1,0 +1,392 @@
+#include "spreadsheet_contract.h"
+
+#include "test_photos.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <ostream>
+
+static void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace velmora::testing {
+
+namespace {
+
+// Cell geometry goes through twips in Calc.
+constexpr double kTolerance = 0.05;
+
+QTemporaryDir& photoDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void expectNear(double expected, double actual, const char* what) {
+    EXPECT_NEAR(expected, actual, kTolerance) << what;
+}
+
+} // namespace
+
+void SpreadsheetContract::SetUp() {
+    world_ = GetParam().make();
+    world_->closeAllWorkbooks();
+    world_->addWorkbook(QStringLiteral("Book1.ods"));
+    world_->link().setWaitSettings(kIdleWaitSettings);
+    app_ = world_->link().attach();
+    sheet_ = app_->activeWorkbook()->activeSheet();
+}
+
+void SpreadsheetContract::TearDown() {
+    sheet_.reset();
+    app_.reset();
+    world_.reset();
+}
+
+QString SpreadsheetContract::smallPhoto() {
+    static const QString path =
+        writeJpeg(QDir(photoDir().path()).filePath(QStringLiteral("small.jpg")), 640, 480);
+    return path;
+}
+
+QString SpreadsheetContract::largePhoto() {
+    static const QString path =
+        writeJpeg(QDir(photoDir().path()).filePath(QStringLiteral("large.jpg")), 4000, 3000);
+    return path;
+}
+
+QString SpreadsheetContract::photoNamed(const QString& fileName) {
+    const QString path = QDir(photoDir().path()).filePath(fileName);
+    QFile::remove(path);
+    QFile::copy(smallPhoto(), path);
+    return path;
+}
+
+QString SpreadsheetContract::textFileNamed(const QString& fileName) {
+    const QString path = QDir(photoDir().path()).filePath(fileName);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write("this is not a photo\n");
+    }
+    return path;
+}
+
+ShapePtr SpreadsheetContract::addSmallPhoto(double left, double top) {
+    return sheet().addPicture(smallPhoto(), false, true, left, top, 0, 0);
+}
+
+TEST_P(SpreadsheetContract, AddressesRowsAndColumnsOfCellsAndRanges) {
+    auto cell = app().range(QStringLiteral("B3"));
+    EXPECT_EQ(cell->address(), QStringLiteral("$B$3"));
+    EXPECT_EQ(cell->row(), 3);
+    EXPECT_EQ(cell->column(), 2);
+
+    EXPECT_EQ(app().range(QStringLiteral("$AA$10"))->address(), QStringLiteral("$AA$10"));
+    auto block = app().range(QStringLiteral("$B$3:$C$4"));
+    EXPECT_EQ(block->address(), QStringLiteral("$B$3:$C$4"));
+    EXPECT_EQ(block->row(), 3);
+    EXPECT_EQ(block->column(), 2);
+    EXPECT_EQ(app().range(QStringLiteral("D2:E7"))->address(), QStringLiteral("$D$2:$E$7"));
+
+    auto byIndex = app().cells(7, 28);
+    EXPECT_EQ(byIndex->address(), QStringLiteral("$AB$7"));
+    EXPECT_EQ(sheet().range(QStringLiteral("C9"))->address(), QStringLiteral("$C$9"));
+}
+
+TEST_P(SpreadsheetContract, CellGeometryFollowsColumnWidthsAndRowHeights) {
+    world().setColumnWidth(1, 50);
+    world().setColumnWidth(2, 80);
+    world().setColumnWidth(3, 33.75);
+    world().setRowHeight(1, 20);
+    world().setRowHeight(2, 30);
+    world().setRowHeight(3, 25.5);
+
+    auto b3 = app().range(QStringLiteral("B3"));
+    expectNear(50, b3->left(), "left of B3");
+    expectNear(50, b3->top(), "top of B3");
+    expectNear(80, b3->width(), "width of B3");
+    expectNear(25.5, b3->height(), "height of B3");
+
+    auto block = app().range(QStringLiteral("A1:C3"));
+    expectNear(0, block->left(), "left of A1:C3");
+    expectNear(0, block->top(), "top of A1:C3");
+    expectNear(163.75, block->width(), "width of A1:C3");
+    expectNear(75.5, block->height(), "height of A1:C3");
+
+    auto c2 = app().cells(2, 3);
+    expectNear(130, c2->left(), "left of C2");
+    expectNear(20, c2->top(), "top of C2");
+}
+
+TEST_P(SpreadsheetContract, MergeAreaCountsRowsAndColumnsOfTheTopLeftCell) {
+    world().merge(QStringLiteral("B3:D4"));
+    auto merged = app().range(QStringLiteral("B3"));
+    EXPECT_EQ(merged->mergeAreaRows(), 2);
+    EXPECT_EQ(merged->mergeAreaColumns(), 3);
+    EXPECT_EQ(app().range(QStringLiteral("B3:C3"))->mergeAreaColumns(), 3);
+
+    auto plain = app().range(QStringLiteral("F6"));
+    EXPECT_EQ(plain->mergeAreaRows(), 1);
+    EXPECT_EQ(plain->mergeAreaColumns(), 1);
+}
+
+TEST_P(SpreadsheetContract, SelectMakesTheTopLeftCellActiveEvenAfterAPictureIsSelected) {
+    EXPECT_EQ(app().activeCell()->address(), QStringLiteral("$A$1"));
+
+    app().range(QStringLiteral("C5"))->select();
+    EXPECT_EQ(app().activeCell()->address(), QStringLiteral("$C$5"));
+
+    app().range(QStringLiteral("D7:E9"))->select();
+    auto active = app().activeCell();
+    EXPECT_EQ(active->address(), QStringLiteral("$D$7"));
+    EXPECT_EQ(active->row(), 7);
+
+    addSmallPhoto()->select();
+    EXPECT_EQ(app().activeCell()->address(), QStringLiteral("$D$7"));
+    // A later attach still sees it.
+    auto again = world().link().attach();
+    EXPECT_EQ(again->activeCell()->address(), QStringLiteral("$D$7"));
+}
+
+TEST_P(SpreadsheetContract, BadAddressesFailAndTheNextCallWorks) {
+    for (const QString& bad : {QStringLiteral("not a cell"), QStringLiteral(""),
+                               QStringLiteral("B3:"), QStringLiteral("!!")}) {
+        EXPECT_THROW(app().range(bad), SpreadsheetError) << bad.toStdString();
+    }
+    EXPECT_THROW(app().cells(0, 1), SpreadsheetError);
+    EXPECT_THROW(app().cells(1, 0), SpreadsheetError);
+    EXPECT_EQ(app().range(QStringLiteral("E2"))->address(), QStringLiteral("$E$2"));
+}
+
+TEST_P(SpreadsheetContract, WorkbooksByIndexByNameAndTheActiveOne) {
+    world().addWorkbook(QStringLiteral("Book2.ods"));
+    auto fresh = world().link().attach();
+    ASSERT_EQ(fresh->workbookCount(), 2);
+    EXPECT_EQ(fresh->workbook(1)->name(), QStringLiteral("Book1.ods"));
+    EXPECT_EQ(fresh->workbook(2)->name(), QStringLiteral("Book2.ods"));
+    EXPECT_EQ(fresh->workbook(QStringLiteral("Book1.ods"))->name(), QStringLiteral("Book1.ods"));
+    EXPECT_EQ(fresh->activeWorkbook()->name(), QStringLiteral("Book2.ods"));
+
+    EXPECT_THROW(fresh->workbook(QStringLiteral("Missing.ods")), SpreadsheetError);
+    EXPECT_THROW(fresh->workbook(QString()), SpreadsheetError);
+    EXPECT_THROW(fresh->workbook(0), SpreadsheetError);
+    EXPECT_THROW(fresh->workbook(3), SpreadsheetError);
+
+    // Activating a sheet of the other workbook makes that workbook active.
+    fresh->workbook(QStringLiteral("Book1.ods"))->activeSheet()->activate();
+    EXPECT_EQ(fresh->activeWorkbook()->name(), QStringLiteral("Book1.ods"));
+}
+
+TEST_P(SpreadsheetContract, WorksheetsAreCountedAddedActivatedAndRenamed) {
+    auto book = app().activeWorkbook();
+    ASSERT_EQ(book->worksheetCount(), 1);
+    const QString first = book->worksheet(1)->name();
+
+    auto added = book->addWorksheet();
+    EXPECT_EQ(book->worksheetCount(), 2);
+    EXPECT_EQ(book->activeSheet()->name(), added->name());
+    EXPECT_NE(added->name(), first);
+
+    added->setName(QStringLiteral("写真 #1; 100%"));
+    EXPECT_EQ(book->activeSheet()->name(), QStringLiteral("写真 #1; 100%"));
+
+    book->worksheet(book->worksheet(1)->name() == first ? 1 : 2)->activate();
+    EXPECT_EQ(book->activeSheet()->name(), first);
+    EXPECT_THROW(book->worksheet(0), SpreadsheetError);
+    EXPECT_THROW(book->worksheet(3), SpreadsheetError);
+}
+
+TEST_P(SpreadsheetContract, RefusedSheetNamesFailAndLeaveTheNameAlone) {
+    auto book = app().activeWorkbook();
+    auto second = book->addWorksheet();
+    second->setName(QStringLiteral("Photos"));
+    auto first = book->worksheet(1)->name() == QStringLiteral("Photos") ? book->worksheet(2)
+                                                                        : book->worksheet(1);
+    const QString before = first->name();
+    for (const QString& refused :
+         {QStringLiteral("a[1]"), QStringLiteral("a/b"), QStringLiteral("what?"),
+          QStringLiteral("star*"), QStringLiteral("Photos"), QString()}) {
+        EXPECT_THROW(first->setName(refused), SpreadsheetError) << refused.toStdString();
+        EXPECT_EQ(first->name(), before);
+    }
+    first->setName(QStringLiteral("Accepted"));
+    EXPECT_EQ(first->name(), QStringLiteral("Accepted"));
+}
+
+TEST_P(SpreadsheetContract, PicturesAreInsertedEmbeddedAtTheirOwnSize) {
+    world().setColumnWidth(1, 60);
+    world().setRowHeight(1, 20);
+    EXPECT_EQ(sheet().shapeCount(), 0);
+
+    auto small = sheet().addPicture(smallPhoto(), false, true, 60, 20, 0, 0);
+    EXPECT_EQ(sheet().shapeCount(), 1);
+    expectNear(480, small->width(), "width of 640 px");
+    expectNear(360, small->height(), "height of 480 px");
+    expectNear(60, small->left(), "left");
+    expectNear(20, small->top(), "top");
+
+    auto large = sheet().addPicture(largePhoto(), false, true, 10, 15, 0, 0);
+    EXPECT_EQ(sheet().shapeCount(), 2);
+    expectNear(3000, large->width(), "width of 4000 px");
+    expectNear(2250, large->height(), "height of 3000 px");
+
+    auto sized = sheet().addPicture(smallPhoto(), false, true, 0, 0, 120, 45);
+    expectNear(120, sized->width(), "given width");
+    expectNear(45, sized->height(), "given height");
+    EXPECT_NE(small->name(), large->name());
+    EXPECT_NE(large->name(), sized->name());
+}
+
+TEST_P(SpreadsheetContract, PicturesAreFoundByNameAndEvaluateOnlyAnswersExistingShapes) {
+    world().addRectangle(QStringLiteral("Frame"), 0, 0, 50, 50);
+    auto photo = addSmallPhoto();
+    photo->setName(QStringLiteral("ピクチャー_ 2"));
+    EXPECT_EQ(photo->name(), QStringLiteral("ピクチャー_ 2"));
+
+    auto found = sheet().picture(QStringLiteral("ピクチャー_ 2"));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->name(), QStringLiteral("ピクチャー_ 2"));
+    found->setLeft(77);
+    expectNear(77, photo->left(), "the same picture");
+
+    EXPECT_THROW(sheet().picture(QStringLiteral("ピクチャー_ 3")), SpreadsheetError);
+    EXPECT_THROW(sheet().picture(QStringLiteral("Frame")), SpreadsheetError);
+
+    EXPECT_NE(sheet().evaluate(QStringLiteral("ピクチャー_ 2")), nullptr);
+    EXPECT_NE(sheet().evaluate(QStringLiteral("Frame")), nullptr);
+    EXPECT_EQ(sheet().evaluate(QStringLiteral("ピクチャー_ 3")), nullptr);
+    EXPECT_EQ(sheet().shapeCount(), 2);
+}
+
+TEST_P(SpreadsheetContract, LockedAspectRatioKeepsProportionsAndUnlockedDoesNot) {
+    auto photo = addSmallPhoto();
+    EXPECT_TRUE(photo->lockAspectRatio());
+    photo->setWidth(240);
+    expectNear(240, photo->width(), "width");
+    expectNear(180, photo->height(), "height follows the width");
+    photo->setHeight(90);
+    expectNear(120, photo->width(), "width follows the height");
+
+    photo->setLockAspectRatio(false);
+    EXPECT_FALSE(photo->lockAspectRatio());
+    photo->setWidth(300);
+    expectNear(300, photo->width(), "width");
+    expectNear(90, photo->height(), "height stays");
+    photo->setHeight(50);
+    expectNear(300, photo->width(), "width stays");
+    expectNear(50, photo->height(), "height");
+}
+
+TEST_P(SpreadsheetContract, ScalingIsRelativeToTheOriginalOrToTheCurrentSize) {
+    auto photo = sheet().addPicture(smallPhoto(), false, true, 0, 0, 10, 10);
+    photo->setLockAspectRatio(false);
+    photo->scaleHeight(1, true);
+    photo->scaleWidth(1, true);
+    expectNear(480, photo->width(), "own width");
+    expectNear(360, photo->height(), "own height");
+
+    photo->scaleWidth(0.5f, false);
+    expectNear(240, photo->width(), "half the current width");
+    expectNear(360, photo->height(), "height untouched");
+    photo->scaleHeight(0.25f, true);
+    expectNear(90, photo->height(), "a quarter of the own height");
+    expectNear(240, photo->width(), "width untouched");
+}
+
+TEST_P(SpreadsheetContract, PicturesMoveAbsolutelyAndRelatively) {
+    auto photo = addSmallPhoto(10, 20);
+    photo->setLeft(100.5);
+    photo->setTop(40.25);
+    expectNear(100.5, photo->left(), "left");
+    expectNear(40.25, photo->top(), "top");
+    photo->incrementLeft(12);
+    photo->incrementTop(-10.25);
+    expectNear(112.5, photo->left(), "moved right");
+    expectNear(30, photo->top(), "moved up");
+    expectNear(480, photo->width(), "moving keeps the size");
+}
+
+TEST_P(SpreadsheetContract, SendToBackPutsThePictureBehindEveryOtherShape) {
+    world().addRectangle(QStringLiteral("Back"), 0, 0, 40, 40);
+    world().addRectangle(QStringLiteral("Front"), 10, 10, 40, 40);
+    auto photo = addSmallPhoto();
+    photo->setName(QStringLiteral("Photo"));
+    EXPECT_EQ(
+        world().shapeNamesBackToFront(),
+        QStringList({QStringLiteral("Back"), QStringLiteral("Front"), QStringLiteral("Photo")}));
+    photo->sendToBack();
+    EXPECT_EQ(
+        world().shapeNamesBackToFront(),
+        QStringList({QStringLiteral("Photo"), QStringLiteral("Back"), QStringLiteral("Front")}));
+}
+
+TEST_P(SpreadsheetContract, FilesThatAreNotPicturesFailAndLeaveTheSheetAsItWas) {
+    addSmallPhoto();
+    const QStringList bad = {QDir(QDir::tempPath()).filePath(QStringLiteral("velmora-missing.jpg")),
+                             textFileNamed(QStringLiteral("notes.jpg")), photoDir().path(),
+                             QString()};
+    for (const QString& file : bad) {
+        EXPECT_THROW(sheet().addPicture(file, false, true, 0, 0, 0, 0), SpreadsheetError)
+            << file.toStdString();
+        EXPECT_EQ(sheet().shapeCount(), 1);
+    }
+    EXPECT_THROW(sheet().addPicture(smallPhoto(), false, true, 0, 0, -5, 10), SpreadsheetError);
+    EXPECT_EQ(sheet().shapeCount(), 1);
+    addSmallPhoto();
+    EXPECT_EQ(sheet().shapeCount(), 2);
+}
+
+TEST_P(SpreadsheetContract, PathsWithBlanksJapaneseAndUrlCharactersAreInserted) {
+    for (const QString& name :
+         {QStringLiteral("my photo.jpg"), QStringLiteral("写真 その1.jpg"),
+          QStringLiteral("no#1.jpg"), QStringLiteral("100% crop.jpg"), QStringLiteral("a;b.jpg")}) {
+        auto photo = sheet().addPicture(photoNamed(name), false, true, 0, 0, 0, 0);
+        expectNear(480, photo->width(), name.toUtf8().constData());
+    }
+    EXPECT_EQ(sheet().shapeCount(), 5);
+}
+
+TEST_P(SpreadsheetContract, PictureNamesAreReadBack) {
+    auto photo = addSmallPhoto();
+    photo->setName(QStringLiteral("ピクチャー_ 1"));
+    EXPECT_EQ(sheet().picture(QStringLiteral("ピクチャー_ 1"))->name(),
+              QStringLiteral("ピクチャー_ 1"));
+    photo->setName(QStringLiteral("renamed"));
+    EXPECT_EQ(photo->name(), QStringLiteral("renamed"));
+    EXPECT_EQ(sheet().evaluate(QStringLiteral("ピクチャー_ 1")), nullptr);
+}
+
+TEST_P(SpreadsheetContract, VersionReadsAsANumberAndZoomIsSetAndRead) {
+    bool numeric = false;
+    const double version = app().version().toDouble(&numeric);
+    EXPECT_TRUE(numeric) << app().version().toStdString();
+    EXPECT_GT(version, 0);
+
+    app().setZoom(75);
+    EXPECT_DOUBLE_EQ(app().zoom(), 75);
+    app().setZoom(100);
+    EXPECT_DOUBLE_EQ(app().zoom(), 100);
+}
+
+TEST_P(SpreadsheetContract, ScreenUpdatingSwitchesOffAndOnAroundWork) {
+    app().setScreenUpdating(false);
+    auto photo = addSmallPhoto(5, 5);
+    photo->setWidth(100);
+    app().setScreenUpdating(true);
+    app().setScreenUpdating(true);
+    expectNear(100, sheet().picture(photo->name())->width(), "work done while off stays");
+}
+
+TEST_P(SpreadsheetContract, WaitSettingsAreKeptByTheLink) {
+    EXPECT_EQ(world().link().waitSettings(), kIdleWaitSettings);
+    world().link().setWaitSettings(kPasteWaitSettings);
+    EXPECT_EQ(world().link().waitSettings(), kPasteWaitSettings);
+    auto attached = world().link().attach();
+    EXPECT_EQ(attached->activeWorkbook()->name(), QStringLiteral("Book1.ods"));
+    world().link().setWaitSettings(kIdleWaitSettings);
+    EXPECT_EQ(world().link().waitSettings(), kIdleWaitSettings);
+}
+
+} // namespace velmora::testing
