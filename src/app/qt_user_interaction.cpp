@@ -59,8 +59,12 @@ std::optional<QString> QtUserInteraction::getSaveFileName(const SaveDialogOption
     return dialog.selectedFiles().constFirst();
 }
 
-void QtUserInteraction::processEvents() { QApplication::processEvents(); }
+void QtUserInteraction::processEvents() {
+    QApplication::processEvents();
+}
 
-void QtUserInteraction::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+void QtUserInteraction::openUrl(const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
 
 } // namespace velmora

@@ -2,8 +2,10 @@
 
 #include "artwork.h"
 #include "drop_target.h"
+#include "folder_paste.h"
 #include "form2.h"
 #include "form3.h"
+#include "form99.h"
 #include "notice_strip.h"
 #include "paste_engine.h"
 #include "settings_record.h"
@@ -47,12 +49,44 @@ template <typename F> void ignoringFailure(F&& statement) {
 
 } // namespace
 
+// The progress window of a folder paste, created when first shown and gone when closed.
+class Form1::Progress : public ProgressView {
+public:
+    void show() override {
+        ensure();
+        window_->show();
+        window_->raise();
+    }
+    void setCaption(const QString& text) override {
+        ensure();
+        window_->Label1->setText(text);
+    }
+    void close() override {
+        if (window_) {
+            window_->close();
+            delete window_.data();
+        }
+    }
+    Form99* window() const { return window_.data(); }
+
+private:
+    void ensure() {
+        if (!window_) {
+            window_ = new Form99();
+            window_->setAttribute(Qt::WA_DeleteOnClose);
+            window_->Form_Load();
+        }
+    }
+    QPointer<Form99> window_;
+};
+
 Form1::Form1(ExcelLink& link, SettingsStore& store, UserInteraction& interaction,
              std::unique_ptr<SingleInstance> instance, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       link_(link), store_(store), interaction_(interaction), instance_(std::move(instance)),
-      engine_(std::make_unique<PasteEngine>(link, *this, interaction)) {
+      engine_(std::make_unique<PasteEngine>(link, *this, interaction)),
+      progress_(std::make_unique<Progress>()) {
     setWindowTitle(QStringLiteral("　"));
     setWindowIcon(applicationIcon());
     setFont(gothic9());
@@ -61,6 +95,7 @@ Form1::Form1(ExcelLink& link, SettingsStore& store, UserInteraction& interaction
 }
 
 Form1::~Form1() {
+    progress_->close();
     delete form2_.data();
     delete form3_.data();
 }
@@ -167,7 +202,8 @@ void Form1::buildControls() {
     Text18 = captionBox(QStringLiteral("図の圧縮"), 2640, 6000, 735, 255);
     Text23 = captionBox(QStringLiteral("階層移動 0=前面 1=背面"), 2640, 6600, 2055, 255);
     Text27 = captionBox(QStringLiteral("連続貼り付け　№1と№2の間"), 2640, 7200, 2655, 255);
-    Text24 = captionBox(QStringLiteral("連続貼り付け　ページ1とページ2の間"), 2640, 7800, 3135, 255);
+    Text24 =
+        captionBox(QStringLiteral("連続貼り付け　ページ1とページ2の間"), 2640, 7800, 3135, 255);
 
     WebBrowser1->lower();
 }
@@ -269,11 +305,16 @@ void Form1::Command1_Click() {
     settings->activateWindow();
 }
 
+Form3* Form1::form3IfOpen() const {
+    return form3_.data();
+}
+
+Form99* Form1::progressWindow() const {
+    return progress_->window();
+}
+
 void Form1::Command2_Click() {
-    if (engine_->isPasting()) {
-        return;
-    }
-    engine_->FolderPaste();
+    PasteFolder(*engine_, *progress_);
 }
 
 void Form1::Text1_Change() {
@@ -283,11 +324,13 @@ void Form1::Text1_Change() {
 }
 
 void Form1::fitLabel1() {
-    const int twips = 100 * shiftJisByteCount(Label1->text());
-    Label1->resize(pixelsFor(this, twips), Label1->height());
+    label1WidthTwips_ = 100 * shiftJisByteCount(Label1->text());
+    Label1->resize(pixelsFor(this, label1WidthTwips_), Label1->height());
 }
 
-void Form1::navigateNotice() { WebBrowser1->showNotice(Label1->text()); }
+void Form1::navigateNotice() {
+    WebBrowser1->showNotice(Label1->text());
+}
 
 void Form1::pasteFromTarget(QLineEdit* addressBox, const QString& file) {
     // A drop during a running paste (its window events run once per photo) is not started
@@ -300,12 +343,22 @@ void Form1::pasteFromTarget(QLineEdit* addressBox, const QString& file) {
     DragDrop();
 }
 
-void Form1::Picture0_OLEDragDrop(const QString& file) { pasteFromTarget(Text7, file); }
-void Form1::Picture1_OLEDragDrop(const QString& file) { pasteFromTarget(Text7, file); }
-void Form1::Picture2_OLEDragDrop(const QString& file) { pasteFromTarget(Text8, file); }
-void Form1::Picture3_OLEDragDrop(const QString& file) { pasteFromTarget(Text9, file); }
+void Form1::Picture0_OLEDragDrop(const QString& file) {
+    pasteFromTarget(Text7, file);
+}
+void Form1::Picture1_OLEDragDrop(const QString& file) {
+    pasteFromTarget(Text7, file);
+}
+void Form1::Picture2_OLEDragDrop(const QString& file) {
+    pasteFromTarget(Text8, file);
+}
+void Form1::Picture3_OLEDragDrop(const QString& file) {
+    pasteFromTarget(Text9, file);
+}
 
-void Form1::DragDrop() { engine_->DragDrop(); }
+void Form1::DragDrop() {
+    engine_->DragDrop();
+}
 
 DropTarget* Form1::dropTarget(int index) const {
     switch (index) {
@@ -416,7 +469,9 @@ void Form1::resetDropTargetModes() {
     }
 }
 
-void Form1::setFolderButtonVisible(bool visible) { Command2->setVisible(visible); }
+void Form1::setFolderButtonVisible(bool visible) {
+    Command2->setVisible(visible);
+}
 
 void Form1::showPercentSizeInput(bool percent) {
     Text5->setVisible(percent);
@@ -458,8 +513,12 @@ void Form1::closePatternWindow() {
     }
 }
 
-void Form1::rerunWorkbookButton() { Command1_Click(); }
+void Form1::rerunWorkbookButton() {
+    Command1_Click();
+}
 
-void Form1::closeMainWindow() { close(); }
+void Form1::closeMainWindow() {
+    close();
+}
 
 } // namespace velmora

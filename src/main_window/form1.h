@@ -56,10 +56,13 @@ public:
     // The settings window, loaded hidden (its load handler first) when touched while closed.
     Form2* form2();
     bool isForm2Loaded() const { return !form2_.isNull(); }
-    Form3* form3IfOpen() const { return form3_.data(); }
+    Form3* form3IfOpen() const;
+    // The progress window while a folder paste shows it.
+    Form99* progressWindow() const;
     PasteEngine& engine() { return *engine_; }
     int windowHeightTwips() const { return heightTwips_; }
     int check1TopTwips() const { return check1TopTwips_; }
+    int label1WidthTwips() const { return label1WidthTwips_; }
     DropTarget* dropTarget(int index) const;
 
     // Holders.
@@ -145,10 +148,13 @@ private:
     UserInteraction& interaction_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<PasteEngine> engine_;
+    class Progress;
+    std::unique_ptr<Progress> progress_;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     int heightTwips_ = 0;
     int check1TopTwips_ = 5760;
+    int label1WidthTwips_ = 1335;
     bool unloaded_ = false;
 };
 

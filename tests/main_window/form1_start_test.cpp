@@ -1,3 +1,4 @@
+#include "drop_target.h"
 #include "form1_fixture.h"
 #include "form2.h"
 #include "notice_strip.h"
@@ -16,7 +17,11 @@ namespace {
 
 const QString kNotRunning = QStringLiteral("Excel が起動してません。");
 
-int label1WidthTwips(const Form1& form) { return twipsFor(&form, form.Label1->width()); }
+// The width as set in twips, and as laid out in pixels (one pixel is 15 twips at 96 dpi).
+int label1WidthTwips(const Form1& form) {
+    EXPECT_NEAR(twipsFor(&form, form.Label1->width()), form.label1WidthTwips(), 8);
+    return form.label1WidthTwips();
+}
 
 TEST_F(Form1Test, FirstStartWithEmptyStoreAndNoOffice) {
     excel.setRunning(false);
@@ -67,8 +72,8 @@ TEST_F(Form1Test, StoredWidthOutsideTheListStaysAsTyped) {
 
 TEST_F(Form1Test, OnlyTheExactTextOneChecksTheCompressBox) {
     excel.setRunning(false);
-    const std::pair<const char*, bool> cases[] = {
-        {"1", true}, {"0", false}, {"", false}, {"2", false}, {"01", false}, {" 1", false}};
+    const std::pair<const char*, bool> cases[] = {{"1", true},  {"0", false},  {"", false},
+                                                  {"2", false}, {"01", false}, {" 1", false}};
     for (const auto& [stored, checked] : cases) {
         store.SaveSetting("zu-comp", stored);
         Form1 f(excel, store, ui, nullptr);
@@ -93,7 +98,8 @@ TEST_F(Form1Test, LocksTheActiveWorkbookAtStart) {
     EXPECT_EQ(f.Text6->text(), "Option5");
     for (int slot = 1; slot <= 5; ++slot) {
         EXPECT_EQ(store.GetSetting(slotValueName(slot, "Option")), "Option4");
-        EXPECT_EQ(store.GetSetting(slotTitleName(slot)), QStringLiteral("セーブデータ%1").arg(slot));
+        EXPECT_EQ(store.GetSetting(slotTitleName(slot)),
+                  QStringLiteral("セーブデータ%1").arg(slot));
     }
     // The place choice's layout: one drop target.
     EXPECT_FALSE(f.Picture0->isHidden());
@@ -155,14 +161,19 @@ TEST_F(Form1Test, ClosingWritesAllThirteenValues) {
     f.Text26->setText("3");
     f.close();
 
-    const std::pair<const char*, QString> expected[] = {
-        {"Combo1", "12"},          {"Text5", "80"},
-        {"Option", "Option3"},     {"paste-check", "Option6"},
-        {"paste-url-1", " B3 "},   {"paste-url-2", "D5"},
-        {"paste-url-3", "\"x\"\\y"}, {"bityousei-tate", "2.5"},
-        {"bityousei-yoko", "-3"},  {"zu-comp", "1"},
-        {"junjo", "1"},            {"renzoku-no1-no2", "0"},
-        {"renzoku-p1-p2", "3"}};
+    const std::pair<const char*, QString> expected[] = {{"Combo1", "12"},
+                                                        {"Text5", "80"},
+                                                        {"Option", "Option3"},
+                                                        {"paste-check", "Option6"},
+                                                        {"paste-url-1", " B3 "},
+                                                        {"paste-url-2", "D5"},
+                                                        {"paste-url-3", "\"x\"\\y"},
+                                                        {"bityousei-tate", "2.5"},
+                                                        {"bityousei-yoko", "-3"},
+                                                        {"zu-comp", "1"},
+                                                        {"junjo", "1"},
+                                                        {"renzoku-no1-no2", "0"},
+                                                        {"renzoku-p1-p2", "3"}};
     SettingsStore reread;
     for (const auto& [name, value] : expected) {
         EXPECT_EQ(reread.GetSetting(name), value) << name;

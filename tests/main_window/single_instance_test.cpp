@@ -1,10 +1,10 @@
 #include "single_instance.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QDir>
 
 #include <gtest/gtest.h>
 

@@ -11,13 +11,15 @@ TEST(ShiftJisByteCount, CountsDoubleByteCharactersTwice) {
     EXPECT_EQ(shiftJisByteCount(QStringLiteral("Book1.xls　にロックしました。")), 29);
     EXPECT_EQ(shiftJisByteCount(QStringLiteral("㎝")), 2);
     // Half-width katakana are single bytes in the code page.
-    EXPECT_EQ(shiftJisByteCount(QStringLiteral("xlsﾌｧｲﾙ選択")), 9);
+    EXPECT_EQ(shiftJisByteCount(QStringLiteral("xlsﾌｧｲﾙ選択")), 11);
     EXPECT_EQ(shiftJisByteCount(QString()), 0);
 }
 
 TEST(ShiftJisByteCount, CharacterOutsideTheCodePageCountsAsOne) {
     // An emoji outside the code page (a surrogate pair) becomes one "?".
-    EXPECT_EQ(shiftJisByteCount(QString::fromUtf8("a\xF0\x9F\x93\xB7" "b")), 3);
+    EXPECT_EQ(shiftJisByteCount(QString::fromUtf8("a\xF0\x9F\x93\xB7"
+                                                  "b")),
+              3);
 }
 
 TEST(NoticeStrip, ScrollsLeftTwoPixelsAStepAndComesBackFromTheRight) {
