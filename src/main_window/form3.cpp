@@ -95,6 +95,9 @@ Form3::Form3(Holders& holders, QWidget* parent)
     forms::setTwipGeometry(Command1, 1680, 6000, 1095, 375);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
+    for (QLabel* label : findChildren<QLabel*>()) {
+        forms::shrinkToFit(label);
+    }
     forms::centreOnScreen(this);
 }
 

@@ -334,11 +334,27 @@ void Form2::buildControls() {
     Label11 =
         makeLabel(this, QStringLiteral("Label11"),
                   QStringLiteral("Velmora ver." VELMORA_VERSION " Velmora"), 8040, 7680, 2055, 255);
-    Label13 = makeLabel(this, QStringLiteral("Label13"), kHomePageUrl, 8400, 7920, 1695, 255);
+    // The address is longer than the design's label: shown without its scheme and given the
+    // width up to the window's edge.
+    Label13 = makeLabel(this, QStringLiteral("Label13"),
+                        QStringLiteral("github.com/velmora/velmora"), 8040, 7920, 2175, 255);
     forms::setTextColour(Label13, kLinkBlue);
     Label13->setCursor(Qt::PointingHandCursor);
     Label13->setToolTip(kHomePageUrl);
     Label13->installEventFilter(this);
+
+    const QList<QLabel*> wrapping{Label6, Label7, Label8, Label9};
+    for (QWidget* control : findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        if (qobject_cast<QAbstractButton*>(control) != nullptr ||
+            (label != nullptr && !wrapping.contains(label))) {
+            forms::shrinkToFit(control);
+        }
+    }
+    for (QLabel* label : wrapping) {
+        forms::shrinkToLines(label, 2);
+        forms::growToWrappedHeight(label);
+    }
 
     // The design selection; set before the handlers are connected.
     Option5->setChecked(true);

@@ -5,11 +5,15 @@
 
 #include "units.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -35,6 +39,45 @@ inline void setTwipGeometry(QWidget* widget, int left, int top, int width, int h
 
 inline void setClientSizeTwips(QWidget* window, int width, int height) {
     window->setFixedSize(px(window, width), px(window, height));
+}
+
+// The CJK face is wider and taller than the design's face: a caption that does not fit its
+// control's width is set a little smaller, down to 7.5 points, instead of being cut off.
+inline void shrinkToFit(QWidget* control, double minimumPoints = 7.5) {
+    const auto needed = [control] {
+        if (const auto* label = qobject_cast<const QLabel*>(control)) {
+            return label->fontMetrics().horizontalAdvance(label->text()) + 1;
+        }
+        // A push button's size hint has a minimum width; only its text matters here.
+        if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+            return button->fontMetrics().horizontalAdvance(button->text()) + 8;
+        }
+        return control->sizeHint().width();
+    };
+    QFont font = control->font();
+    while (needed() > control->width() && font.pointSizeF() - 0.25 >= minimumPoints) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        control->setFont(font);
+    }
+}
+
+// A wrapping label is set smaller, down to 7.5 points, until its text takes no more lines than
+// the design gave it.
+inline void shrinkToLines(QLabel* label, int lines, double minimumPoints = 7.5) {
+    QFont font = label->font();
+    while (label->heightForWidth(label->width()) > lines * label->fontMetrics().lineSpacing() &&
+           font.pointSizeF() - 0.25 >= minimumPoints) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        label->setFont(font);
+    }
+}
+
+// A label meant to wrap gets the height its wrapped lines need; it only grows.
+inline void growToWrappedHeight(QLabel* label) {
+    const int needed = label->heightForWidth(label->width());
+    if (needed > label->height()) {
+        label->resize(label->width(), needed);
+    }
 }
 
 // Only the active and inactive groups: disabled controls keep the platform's grey text.

@@ -30,6 +30,12 @@ int main(int argc, char** argv) {
                                                        ? QStringLiteral("Option9")
                                                        : QStringLiteral("Option6"));
         main.texts.setText(velmora::Holder::Text7, QStringLiteral("B4"));
+        main.texts.setText(velmora::Holder::Text3, QStringLiteral("0"));
+        main.texts.setText(velmora::Holder::Text4, QStringLiteral("-2"));
+        for (int slot = 1; slot <= 5; ++slot) {
+            main.settings.SaveSetting(QStringLiteral("save%1_title").arg(slot),
+                                      QStringLiteral("セーブデータ%1").arg(slot));
+        }
     }
 
     auto* window = new velmora::Form2(main);

@@ -48,7 +48,7 @@ TEST_F(Form2Test, CaptionsKeepTheirExactSpacesAndQuotes) {
               QStringLiteral("設定の保存にはレジストリ\"quillmere\"を使用しています。"));
     EXPECT_EQ(window->Frame5->title(), QStringLiteral("起動中のエクセルファイル名"));
     EXPECT_EQ(window->Command2->text(), QStringLiteral("レジストリを削除して終了"));
-    EXPECT_EQ(window->Label13->text(), kHomePageUrl);
+    EXPECT_EQ(window->Label13->text(), QStringLiteral("github.com/velmora/velmora"));
 }
 
 TEST_F(Form2Test, FramesAreBoldAndColouredButTheirControlsAreNot) {
@@ -56,12 +56,31 @@ TEST_F(Form2Test, FramesAreBoldAndColouredButTheirControlsAreNot) {
     EXPECT_EQ(window->Frame1->font().family(), QStringLiteral("Noto Sans CJK JP"));
     EXPECT_EQ(window->Frame1->palette().color(QPalette::WindowText), QColor(128, 128, 255));
     EXPECT_EQ(window->Frame2->palette().color(QPalette::WindowText), QColor(255, 128, 128));
-    EXPECT_FALSE(window->Option1->font().bold());
-    EXPECT_EQ(window->Option1->font().pointSizeF(), 9.0);
+    EXPECT_FALSE(window->Option7->font().bold());
+    EXPECT_EQ(window->Option7->font().pointSizeF(), 9.0);
     EXPECT_NE(window->Option1->palette().color(QPalette::WindowText), QColor(128, 128, 255));
     EXPECT_NE(window->Label4->palette().color(QPalette::WindowText), QColor(128, 128, 255));
     EXPECT_EQ(window->Label12->palette().color(QPalette::WindowText), QColor(192, 192, 192));
     EXPECT_EQ(window->Label13->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+}
+
+TEST_F(Form2Test, EveryCaptionFitsItsControl) {
+    for (QRadioButton* option : window->findChildren<QRadioButton*>()) {
+        EXPECT_LE(option->sizeHint().width(), option->width())
+            << option->objectName().toStdString();
+    }
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width())
+            << button->objectName().toStdString();
+        EXPECT_EQ(button->font().pointSizeF(), 9.0) << button->objectName().toStdString();
+    }
+    // A caption too wide for its label wraps onto a line the label has no room for; one pixel
+    // of the face's descent may overhang.
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        EXPECT_LE(label->heightForWidth(label->width()), label->height() + 1)
+            << label->objectName().toStdString();
+        EXPECT_GE(label->font().pointSizeF(), 7.5);
+    }
 }
 
 TEST_F(Form2Test, FirstStartFillsTheFiveSlotsFromTheDesign) {
