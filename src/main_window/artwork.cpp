@@ -1,6 +1,7 @@
 #include "artwork.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -45,15 +46,21 @@ void drawHandLine(QPainter& painter, const QRectF& rect, const QString& text, do
     painter.save();
     painter.translate(rect.center());
     painter.rotate(tilt);
-    painter.setFont(jpFont(pixelSize, true));
+    // Shrink until the words fit inside the card with a little margin.
+    QFont font = jpFont(pixelSize, true);
+    while (font.pixelSize() > 7 &&
+           QFontMetricsF(font).horizontalAdvance(text) > rect.width() - 6) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    painter.setFont(font);
     painter.setPen(kInk);
     const QRectF local(-rect.width() / 2, -rect.height() / 2, rect.width(), rect.height());
     painter.drawText(local, Qt::AlignCenter, text);
     QPainterPath underline;
     const double y = pixelSize * 0.75;
     underline.moveTo(-rect.width() / 2 + 6, y);
-    underline.cubicTo(-rect.width() / 6, y + 2.5, rect.width() / 6, y - 2.0,
-                      rect.width() / 2 - 6, y + 1.0);
+    underline.cubicTo(-rect.width() / 6, y + 2.5, rect.width() / 6, y - 2.0, rect.width() / 2 - 6,
+                      y + 1.0);
     painter.setPen(QPen(kAccent, 1.4, Qt::SolidLine, Qt::RoundCap));
     painter.drawPath(underline);
     painter.restore();
@@ -68,8 +75,8 @@ void drawPhotoMark(QPainter& painter, const QRectF& rect) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(kAccent);
     const double r = rect.height() * 0.16;
-    painter.drawEllipse(QPointF(rect.right() - rect.width() * 0.28, rect.top() + rect.height() * 0.3),
-                        r, r);
+    painter.drawEllipse(
+        QPointF(rect.right() - rect.width() * 0.28, rect.top() + rect.height() * 0.3), r, r);
     QPainterPath hills;
     hills.moveTo(rect.left() + 1, rect.bottom() - 1);
     hills.lineTo(rect.left() + rect.width() * 0.38, rect.top() + rect.height() * 0.42);
@@ -89,7 +96,7 @@ QPixmap placeholderImage() {
     QPainter painter(&pixmap);
     drawCard(painter, QRectF(0.5, 0.5, 77, 58));
     drawPhotoMark(painter, QRectF(29, 7, 20, 15));
-    drawHandLine(painter, QRectF(2, 25, 74, 26), QStringLiteral("どこに貼り付け…"), 10.5, -3.0);
+    drawHandLine(painter, QRectF(2, 25, 74, 26), QStringLiteral("どこに貼り付け…"), 11, -3.0);
     return pixmap;
 }
 
@@ -120,8 +127,7 @@ QIcon applicationIcon() {
         // A spreadsheet page with a photo dropped onto one cell.
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(33, 115, 70));
-        painter.drawRoundedRect(QRectF(0.04 * s, 0.04 * s, 0.92 * s, 0.92 * s), 0.16 * s,
-                                0.16 * s);
+        painter.drawRoundedRect(QRectF(0.04 * s, 0.04 * s, 0.92 * s, 0.92 * s), 0.16 * s, 0.16 * s);
         painter.setBrush(Qt::white);
         painter.drawRect(QRectF(0.16 * s, 0.16 * s, 0.68 * s, 0.68 * s));
         painter.setPen(QPen(QColor(33, 115, 70), std::max(1.0, s / 40)));
