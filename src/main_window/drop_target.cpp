@@ -13,7 +13,9 @@ DropTarget::DropTarget(QWidget* parent) : QLabel(parent) {
     resetDragDropModes();
 }
 
-void DropTarget::resetDragDropModes() { setAcceptDrops(true); }
+void DropTarget::resetDragDropModes() {
+    setAcceptDrops(true);
+}
 
 QString DropTarget::firstLocalFile(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) {

@@ -27,7 +27,9 @@ void NoticeStrip::showNotice(const QString& text) {
     update();
 }
 
-int NoticeStrip::textWidth() const { return QFontMetrics(font()).horizontalAdvance(text_); }
+int NoticeStrip::textWidth() const {
+    return QFontMetrics(font()).horizontalAdvance(text_);
+}
 
 void NoticeStrip::step() {
     offset_ -= kStep;
