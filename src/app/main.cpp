@@ -1,31 +1,14 @@
+#include "calc_link.h"
 #include "form1.h"
 #include "qt_user_interaction.h"
 #include "settings_store.h"
 #include "single_instance.h"
-#include "spreadsheet.h"
 #include "velmora_application.h"
 
 #include <QLibraryInfo>
 #include <QTranslator>
 
 #include <memory>
-
-namespace {
-
-// Stands in until the office link is wired: behaves as "not running".
-class NoOfficeLink : public velmora::ExcelLink {
-public:
-    velmora::ApplicationPtr attach() override {
-        throw velmora::SpreadsheetError(QStringLiteral("no office is running"));
-    }
-    void setWaitSettings(const velmora::WaitSettings& settings) override { settings_ = settings; }
-    velmora::WaitSettings waitSettings() const override { return settings_; }
-
-private:
-    velmora::WaitSettings settings_ = velmora::kIdleWaitSettings;
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     velmora::VelmoraApplication app(argc, argv);
@@ -41,8 +24,8 @@ int main(int argc, char** argv) {
     velmora::QtUserInteraction interaction;
     app.setInteraction(&interaction);
     velmora::SettingsStore store;
-    NoOfficeLink link;
-    velmora::Form1 window(link, store, interaction, std::make_unique<velmora::SingleInstance>());
+    const std::unique_ptr<velmora::ExcelLink> link = velmora::makeCalcLink();
+    velmora::Form1 window(*link, store, interaction, std::make_unique<velmora::SingleInstance>());
     if (!window.Form_Load()) {
         return 0;
     }
