@@ -3,6 +3,7 @@
 #include "qt_user_interaction.h"
 #include "settings_store.h"
 #include "single_instance.h"
+#include "termination_signals.h"
 #include "velmora_application.h"
 
 #include <QLibraryInfo>
@@ -29,6 +30,11 @@ int main(int argc, char** argv) {
     if (!window.Form_Load()) {
         return 0;
     }
+    // A logout or kill closes the window like its close box, so the settings are stored.
+    const velmora::TerminationSignals termination([&window] {
+        window.close();
+        QApplication::quit();
+    });
     window.show();
     return QApplication::exec();
 }
