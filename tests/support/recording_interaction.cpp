@@ -2,6 +2,22 @@
 
 namespace velmora::testing {
 
+namespace {
+
+// A queued file dialog answer; with none queued the dialog is cancelled.
+std::optional<QString> takeAnswer(std::deque<std::optional<QString>>& answers) {
+    QString path;
+    bool chosen = false;
+    if (!answers.empty()) {
+        chosen = answers.front().has_value();
+        path = answers.front().value_or(QString());
+        answers.pop_front();
+    }
+    return chosen ? std::optional<QString>(path) : std::nullopt;
+}
+
+} // namespace
+
 MessageAnswer RecordingInteraction::messageBox(const QString& text, int style) {
     messages.push_back({text, style});
     if (messageAnswers.empty()) {
@@ -15,22 +31,12 @@ MessageAnswer RecordingInteraction::messageBox(const QString& text, int style) {
 std::optional<QString> RecordingInteraction::getOpenFileName(const QString& filter,
                                                              const QString& title) {
     openDialogs.emplace_back(filter, title);
-    if (openAnswers.empty()) {
-        return std::nullopt;
-    }
-    auto answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
+    return takeAnswer(openAnswers);
 }
 
 std::optional<QString> RecordingInteraction::getSaveFileName(const SaveDialogOptions& options) {
     saveDialogs.push_back(options);
-    if (saveAnswers.empty()) {
-        return std::nullopt;
-    }
-    auto answer = saveAnswers.front();
-    saveAnswers.pop_front();
-    return answer;
+    return takeAnswer(saveAnswers);
 }
 
 void RecordingInteraction::processEvents() {
