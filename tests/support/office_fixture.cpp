@@ -113,10 +113,16 @@ void OfficeProcess::createWorkbook(const QString& name) {
 }
 
 void OfficeProcess::suspend() {
+    if (officePid_ <= 0) {
+        throw std::runtime_error("the office process is unknown");
+    }
     ::kill(static_cast<pid_t>(officePid_), SIGSTOP);
 }
 
 void OfficeProcess::resume() {
+    if (officePid_ <= 0) {
+        return;
+    }
     ::kill(static_cast<pid_t>(officePid_), SIGCONT);
 }
 

@@ -1,7 +1,6 @@
 #include "uno_session.h"
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
-#include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -9,10 +8,12 @@
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
 
 #include <QUrl>
 
@@ -20,7 +21,12 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+
 #include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace velmora::calc {
 
@@ -49,6 +55,78 @@ Reference<css::uno::XComponentContext> localContext() {
     }
     return context;
 }
+
+// The office's named pipe, opened here rather than through the UNO connector: closing the
+// connector's pipe does not wake a read in progress, so a stuck office could not be given up.
+class PipeConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
+public:
+    explicit PipeConnection(const QString& pipeName) {
+        const QByteArray path =
+            QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName).toLocal8Bit();
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= static_cast<int>(sizeof(address.sun_path))) {
+            throw css::connection::NoConnectException(OUString("pipe name too long"));
+        }
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ < 0 ||
+            ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+            if (fd_ >= 0) {
+                ::close(fd_);
+            }
+            throw css::connection::NoConnectException(OUString("nothing listens"));
+        }
+    }
+    ~PipeConnection() override {
+        shutDown();
+        ::close(fd_);
+    }
+
+    sal_Int32 SAL_CALL read(css::uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override {
+        bytes.realloc(count);
+        sal_Int32 done = 0;
+        while (done < count) {
+            const ssize_t n =
+                ::recv(fd_, bytes.getArray() + done, static_cast<size_t>(count - done), 0);
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                throw css::io::IOException(OUString("the office closed the pipe"));
+            }
+            done += static_cast<sal_Int32>(n);
+        }
+        return done;
+    }
+    void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override {
+        sal_Int32 done = 0;
+        while (done < bytes.getLength()) {
+            const ssize_t n = ::send(fd_, bytes.getConstArray() + done,
+                                     static_cast<size_t>(bytes.getLength() - done), MSG_NOSIGNAL);
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                throw css::io::IOException(OUString("the office closed the pipe"));
+            }
+            done += static_cast<sal_Int32>(n);
+        }
+    }
+    void SAL_CALL flush() override {}
+    void SAL_CALL close() override { shutDown(); }
+    OUString SAL_CALL getDescription() override { return OUString("velmora pipe"); }
+
+private:
+    void shutDown() {
+        if (!closed_.exchange(true)) {
+            ::shutdown(fd_, SHUT_RDWR);
+        }
+    }
+
+    int fd_ = -1;
+    std::atomic<bool> closed_{false};
+};
 
 } // namespace
 
@@ -125,8 +203,8 @@ Session::Scope::~Scope() {
 }
 
 Session::Session(std::shared_ptr<LinkState> state)
-    : state_(std::move(state)), watchdog_(std::make_unique<Watchdog>([this] { disposeBridge(); })) {
-}
+    : state_(std::move(state)),
+      watchdog_(std::make_unique<Watchdog>([this] { disposeBridge(false); })) {}
 
 Session::~Session() {
     if (!locked_.empty()) {
@@ -137,7 +215,7 @@ Session::~Session() {
         }
     }
     watchdog_.reset();
-    disposeBridge();
+    disposeBridge(true);
 }
 
 std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
@@ -146,8 +224,7 @@ std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
     std::shared_ptr<Session> session(new Session(std::move(state)));
     Reference<css::connection::XConnection> connection;
     try {
-        connection = css::connection::Connector::create(local)->connect(
-            toOU(QStringLiteral("pipe,name=") + pipeName));
+        connection = new PipeConnection(pipeName);
     } catch (const css::uno::Exception& e) {
         throw SpreadsheetError(
             QStringLiteral("Calc is not running (nothing answers on the pipe \"%1\": %2)")
@@ -159,6 +236,7 @@ std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
         {
             std::lock_guard lock(session->bridgeMutex_);
             session->bridge_ = bridge;
+            session->connection_ = connection;
         }
         session->context_.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
                               css::uno::UNO_QUERY_THROW);
@@ -169,13 +247,24 @@ std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
     return session;
 }
 
-void Session::disposeBridge() {
+void Session::disposeBridge(bool dispose) {
     Reference<css::lang::XComponent> bridge;
+    Reference<css::connection::XConnection> connection;
     {
         std::lock_guard lock(bridgeMutex_);
         bridge.set(bridge_, css::uno::UNO_QUERY);
+        connection = connection_;
     }
-    if (bridge.is()) {
+    // Closing the pipe wakes the bridge's reader, which then ends the bridge and releases the
+    // blocked call; dispose itself waits for calls in progress, so the watchdog never calls it.
+    if (connection.is()) {
+        try {
+            connection->close();
+        } catch (const css::uno::Exception&) {
+            // Already closed.
+        }
+    }
+    if (dispose && bridge.is()) {
         try {
             bridge->dispose();
         } catch (const css::uno::Exception&) {

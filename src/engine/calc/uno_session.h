@@ -6,6 +6,7 @@
 #include "spreadsheet.h"
 
 #include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -130,11 +131,12 @@ private:
 
     Session(std::shared_ptr<LinkState> state);
     [[noreturn]] void fail(const char* what, const css::uno::Exception& e, bool disposed);
-    void disposeBridge();
+    void disposeBridge(bool dispose);
 
     std::shared_ptr<LinkState> state_;
     std::mutex bridgeMutex_;
     Reference<css::bridge::XBridge> bridge_;
+    Reference<css::connection::XConnection> connection_;
     Reference<css::uno::XComponentContext> context_;
     Reference<css::lang::XMultiComponentFactory> serviceManager_;
     Reference<css::frame::XDesktop2> desktop_;
