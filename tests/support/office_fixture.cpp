@@ -23,24 +23,25 @@ namespace {
 
 constexpr char kOfficeProgram[] = "/usr/lib/libreoffice/program/soffice";
 
-// The soffice.bin that the launcher (the soffice script, then oosplash) started.
-qint64 officeChildOf(qint64 launcherPid) {
-    const auto entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        const QByteArray text = stat.readAll();
-        // pid (comm) state ppid ...
-        const int close = text.lastIndexOf(')');
-        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == launcherPid &&
-            text.contains("(soffice.bin)")) {
-            return entry.toLongLong();
-        }
+// The parent and command name of a process, from /proc/<pid>/stat ("pid (comm) state ppid").
+struct ProcessStat {
+    QByteArray command;
+    qint64 parent = 0;
+};
+
+ProcessStat statOf(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
     }
-    return 0;
+    const QByteArray text = file.readAll();
+    const int open = text.indexOf('(');
+    const int close = text.lastIndexOf(')');
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    if (open < 0 || close < open || fields.size() < 2) {
+        return {};
+    }
+    return {text.mid(open + 1, close - open - 1), fields[1].toLongLong()};
 }
 
 } // namespace
@@ -66,10 +67,14 @@ OfficeProcess::OfficeProcess(const QString& pipeName)
          QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_)});
     launcher_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     launcher_.setStandardOutputFile(QProcess::nullDevice());
+    // Its own process group, so that a launcher that never reached the pipe ends with all it
+    // started.
+    launcher_.setChildProcessModifier([] { ::setpgid(0, 0); });
     launcher_.start();
     if (!launcher_.waitForStarted(10000)) {
         throw std::runtime_error("the office did not start");
     }
+    launcherPid_ = launcher_.processId();
     QElapsedTimer clock;
     clock.start();
     while (!admin_) {
@@ -83,7 +88,14 @@ OfficeProcess::OfficeProcess(const QString& pipeName)
             QThread::msleep(100);
         }
     }
-    officePid_ = officeChildOf(launcher_.processId());
+    // The process that answers on the pipe: a fresh profile makes the first soffice.bin
+    // restart itself, so the launcher's first child may be gone by now.
+    officePid_ = admin_->officePid();
+    if (!isOurOffice()) {
+        stop();
+        throw std::runtime_error("the office on the pipe is not the one this fixture started");
+    }
+    ownsPipe_ = true;
 }
 
 OfficeProcess::~OfficeProcess() {
@@ -112,46 +124,66 @@ void OfficeProcess::createWorkbook(const QString& name) {
     admin().createWorkbook(QDir(workDir()).filePath(name));
 }
 
-void OfficeProcess::suspend() {
+bool OfficeProcess::isOurOffice() const {
     if (officePid_ <= 0) {
-        throw std::runtime_error("the office process is unknown");
+        return false;
     }
-    ::kill(static_cast<pid_t>(officePid_), SIGSTOP);
+    // Signals go only to the soffice.bin this fixture's launcher started, never to a process
+    // that took over its PID.
+    const ProcessStat stat = statOf(officePid_);
+    return stat.command == "soffice.bin" && stat.parent == launcherPid_;
+}
+
+void OfficeProcess::signal(int number) {
+    if (!isOurOffice()) {
+        throw std::runtime_error("the office process is not running");
+    }
+    ::kill(static_cast<pid_t>(officePid_), number);
+}
+
+void OfficeProcess::suspend() {
+    signal(SIGSTOP);
 }
 
 void OfficeProcess::resume() {
-    if (officePid_ <= 0) {
-        return;
+    if (isOurOffice()) {
+        ::kill(static_cast<pid_t>(officePid_), SIGCONT);
     }
-    ::kill(static_cast<pid_t>(officePid_), SIGCONT);
 }
 
 void OfficeProcess::kill() {
-    if (officePid_ > 0) {
-        ::kill(static_cast<pid_t>(officePid_), SIGKILL);
-    }
+    signal(SIGKILL);
 }
 
 bool OfficeProcess::running() const {
-    return officePid_ > 0 && ::kill(static_cast<pid_t>(officePid_), 0) == 0 &&
-           launcher_.state() != QProcess::NotRunning;
+    if (!isOurOffice()) {
+        return false;
+    }
+    // A killed office stays a zombie until the launcher reaps it.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(officePid_));
+    return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
 }
 
 void OfficeProcess::stop() {
     admin_.reset();
-    if (officePid_ == 0) {
-        officePid_ = officeChildOf(launcher_.processId());
-    }
-    if (officePid_ > 0) {
+    if (isOurOffice()) {
         ::kill(static_cast<pid_t>(officePid_), SIGCONT);
         ::kill(static_cast<pid_t>(officePid_), SIGKILL);
+    } else if (launcherPid_ > 0 && launcher_.state() != QProcess::NotRunning) {
+        // No office of ours answered: end the launcher and whatever it started (the group
+        // cannot be another's while the launcher is an unreaped child of this process).
+        ::kill(static_cast<pid_t>(-launcherPid_), SIGKILL);
     }
     if (launcher_.state() != QProcess::NotRunning && !launcher_.waitForFinished(10000)) {
         launcher_.kill();
         launcher_.waitForFinished(5000);
     }
     officePid_ = 0;
-    QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName_));
+    if (ownsPipe_) {
+        // The stale socket of our killed office; never one another office listens on.
+        QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName_));
+        ownsPipe_ = false;
+    }
 }
 
 OfficeProcess& sharedOffice() {

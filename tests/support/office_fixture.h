@@ -39,9 +39,10 @@ public:
     // A new workbook saved as workDir()/name, active, with A1 selected.
     void createWorkbook(const QString& name);
 
+    // SIGSTOP and SIGCONT to the office process; suspend throws when it is not running.
     void suspend();
     void resume();
-    // Ends the office at once, as a crash would.
+    // Ends the office at once, as a crash would; may be called from another thread.
     void kill();
     bool running() const;
 
@@ -49,12 +50,16 @@ public:
 
 private:
     void stop();
+    bool isOurOffice() const;
+    void signal(int number);
 
     QString pipeName_;
     QTemporaryDir profile_;
     QTemporaryDir work_;
     QProcess launcher_;
+    qint64 launcherPid_ = 0;
     qint64 officePid_ = 0;
+    bool ownsPipe_ = false;
     std::unique_ptr<CalcAdmin> admin_;
 };
 

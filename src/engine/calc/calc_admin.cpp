@@ -40,7 +40,18 @@ using css::uno::UNO_QUERY_THROW;
 using rtl::OUString;
 
 struct CalcAdmin::Impl {
+    QString pipeName;
+    int timeoutMs = 0;
     std::shared_ptr<calc::Session> session;
+
+    calc::Session& live() {
+        if (session->broken()) {
+            auto state = std::make_shared<calc::LinkState>();
+            state->timeoutMs = timeoutMs;
+            session = calc::Session::connect(state, pipeName);
+        }
+        return *session;
+    }
 
     Reference<css::frame::XModel> model(const QString& workbook) {
         if (workbook.isEmpty()) {
@@ -67,6 +78,8 @@ struct CalcAdmin::Impl {
 };
 
 CalcAdmin::CalcAdmin(const QString& pipeName, int timeoutMs) : impl_(std::make_unique<Impl>()) {
+    impl_->pipeName = pipeName;
+    impl_->timeoutMs = timeoutMs;
     auto state = std::make_shared<calc::LinkState>();
     state->timeoutMs = timeoutMs;
     impl_->session = calc::Session::connect(state, pipeName);
@@ -75,7 +88,7 @@ CalcAdmin::CalcAdmin(const QString& pipeName, int timeoutMs) : impl_(std::make_u
 CalcAdmin::~CalcAdmin() = default;
 
 void CalcAdmin::createWorkbook(const QString& path) {
-    impl_->session->call("create a workbook", [&] {
+    impl_->live().call("create a workbook", [&] {
         Reference<css::frame::XComponentLoader> loader(impl_->session->desktop(), UNO_QUERY_THROW);
         auto component = loader->loadComponentFromURL(OUString("private:factory/scalc"),
                                                       OUString("_blank"), 0, {});
@@ -90,8 +103,8 @@ void CalcAdmin::createWorkbook(const QString& path) {
 }
 
 void CalcAdmin::closeAllWorkbooks() {
-    for (const auto& m : impl_->session->spreadsheetDocuments()) {
-        impl_->session->call("close a workbook", [&] {
+    for (const auto& m : impl_->live().spreadsheetDocuments()) {
+        impl_->live().call("close a workbook", [&] {
             Reference<css::util::XCloseable>(m, UNO_QUERY_THROW)->close(true);
         });
     }
@@ -99,15 +112,14 @@ void CalcAdmin::closeAllWorkbooks() {
 
 QStringList CalcAdmin::workbookNames() {
     QStringList names;
-    for (const auto& m : impl_->session->spreadsheetDocuments()) {
-        names << impl_->session->call("read a name",
-                                      [&] { return calc::Session::documentName(m); });
+    for (const auto& m : impl_->live().spreadsheetDocuments()) {
+        names << impl_->live().call("read a name", [&] { return calc::Session::documentName(m); });
     }
     return names;
 }
 
 void CalcAdmin::setColumnWidth(const QString& workbook, int column, double points) {
-    impl_->session->call("set a column width", [&] {
+    impl_->live().call("set a column width", [&] {
         Reference<css::table::XColumnRowRange> range(impl_->sheet(workbook), UNO_QUERY_THROW);
         Reference<css::beans::XPropertySet> col(range->getColumns()->getByIndex(column - 1),
                                                 UNO_QUERY_THROW);
@@ -116,7 +128,7 @@ void CalcAdmin::setColumnWidth(const QString& workbook, int column, double point
 }
 
 void CalcAdmin::setRowHeight(const QString& workbook, int row, double points) {
-    impl_->session->call("set a row height", [&] {
+    impl_->live().call("set a row height", [&] {
         Reference<css::table::XColumnRowRange> range(impl_->sheet(workbook), UNO_QUERY_THROW);
         Reference<css::beans::XPropertySet> r(range->getRows()->getByIndex(row - 1),
                                               UNO_QUERY_THROW);
@@ -125,7 +137,7 @@ void CalcAdmin::setRowHeight(const QString& workbook, int row, double points) {
 }
 
 void CalcAdmin::merge(const QString& workbook, const QString& address) {
-    impl_->session->call("merge cells", [&] {
+    impl_->live().call("merge cells", [&] {
         Reference<css::util::XMergeable>(impl_->sheet(workbook)->getCellRangeByName(toOU(address)),
                                          UNO_QUERY_THROW)
             ->merge(true);
@@ -133,7 +145,7 @@ void CalcAdmin::merge(const QString& workbook, const QString& address) {
 }
 
 void CalcAdmin::select(const QString& workbook, const QString& address) {
-    impl_->session->call("select cells", [&] {
+    impl_->live().call("select cells", [&] {
         auto m = impl_->model(workbook);
         Reference<css::view::XSelectionSupplier>(m->getCurrentController(), UNO_QUERY_THROW)
             ->select(Any(calc::activeSheetOf(m)->getCellRangeByName(toOU(address))));
@@ -142,7 +154,7 @@ void CalcAdmin::select(const QString& workbook, const QString& address) {
 
 void CalcAdmin::addRectangle(const QString& workbook, const QString& name, double left, double top,
                              double width, double height) {
-    impl_->session->call("add a rectangle", [&] {
+    impl_->live().call("add a rectangle", [&] {
         Reference<css::lang::XMultiServiceFactory> factory(impl_->model(workbook), UNO_QUERY_THROW);
         Reference<css::drawing::XShape> shape(
             factory->createInstance(OUString("com.sun.star.drawing.RectangleShape")),
@@ -157,7 +169,7 @@ void CalcAdmin::addRectangle(const QString& workbook, const QString& name, doubl
 }
 
 QList<CalcShapeInfo> CalcAdmin::shapes(const QString& workbook) {
-    return impl_->session->call("read the shapes", [&] {
+    return impl_->live().call("read the shapes", [&] {
         std::vector<std::pair<sal_Int32, CalcShapeInfo>> found;
         auto page = impl_->page(workbook);
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
@@ -193,7 +205,7 @@ QList<CalcShapeInfo> CalcAdmin::shapes(const QString& workbook) {
 }
 
 QStringList CalcAdmin::sheetNames(const QString& workbook) {
-    return impl_->session->call("read the sheet names", [&] {
+    return impl_->live().call("read the sheet names", [&] {
         Reference<css::sheet::XSpreadsheetDocument> document(impl_->model(workbook),
                                                              UNO_QUERY_THROW);
         QStringList names;
@@ -205,12 +217,12 @@ QStringList CalcAdmin::sheetNames(const QString& workbook) {
 }
 
 bool CalcAdmin::controllersLocked(const QString& workbook) {
-    return impl_->session->call(
-        "read the lock", [&] { return bool(impl_->model(workbook)->hasControllersLocked()); });
+    return impl_->live().call("read the lock",
+                              [&] { return bool(impl_->model(workbook)->hasControllersLocked()); });
 }
 
 QStringList CalcAdmin::undoTitles(const QString& workbook) {
-    return impl_->session->call("read the undo list", [&] {
+    return impl_->live().call("read the undo list", [&] {
         QStringList titles;
         for (const auto& title : impl_->undoManager(workbook)->getAllUndoActionTitles()) {
             titles << toQ(title);
@@ -220,14 +232,18 @@ QStringList CalcAdmin::undoTitles(const QString& workbook) {
 }
 
 void CalcAdmin::undo(const QString& workbook) {
-    impl_->session->call("undo", [&] { impl_->undoManager(workbook)->undo(); });
+    impl_->live().call("undo", [&] { impl_->undoManager(workbook)->undo(); });
 }
 
 void CalcAdmin::simulateAbandonedRun(const QString& workbook) {
-    impl_->session->call("lock a workbook", [&] {
+    impl_->live().call("lock a workbook", [&] {
         impl_->model(workbook)->lockControllers();
         impl_->undoManager(workbook)->enterUndoContext(OUString("Velmora"));
     });
+}
+
+qint64 CalcAdmin::officePid() {
+    return impl_->live().officePid();
 }
 
 } // namespace velmora

@@ -26,7 +26,8 @@ struct CalcShapeInfo {
 
 class CalcAdmin {
 public:
-    // Throws SpreadsheetError when nothing answers on the pipe.
+    // Throws SpreadsheetError when nothing answers on the pipe. A connection that was lost or
+    // given up is opened again on the next use.
     explicit CalcAdmin(const QString& pipeName, int timeoutMs = 60000);
     ~CalcAdmin();
     CalcAdmin(const CalcAdmin&) = delete;
@@ -54,6 +55,9 @@ public:
     void undo(const QString& workbook);
     // What a client killed mid-run leaves: locked controllers and an open undo context.
     void simulateAbandonedRun(const QString& workbook);
+
+    // The process that listens on the pipe (the office's soffice.bin), 0 when unknown.
+    qint64 officePid();
 
 private:
     struct Impl;

@@ -60,7 +60,9 @@ Reference<css::uno::XComponentContext> localContext() {
 // connector's pipe does not wake a read in progress, so a stuck office could not be given up.
 class PipeConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
 public:
-    explicit PipeConnection(const QString& pipeName) {
+    PipeConnection(const QString& pipeName, int connectTimeoutMs,
+                   std::shared_ptr<std::atomic<bool>> broken)
+        : broken_(std::move(broken)) {
         const QByteArray path =
             QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName).toLocal8Bit();
         sockaddr_un address{};
@@ -70,18 +72,28 @@ public:
         }
         std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
         fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd_ < 0 ||
-            ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-            if (fd_ >= 0) {
-                ::close(fd_);
-            }
+        if (fd_ < 0) {
+            throw css::connection::NoConnectException(OUString("no socket"));
+        }
+        // A stopped office stops accepting; once its backlog is full, connect would block.
+        setSendTimeout(connectTimeoutMs);
+        if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+            ::close(fd_);
             throw css::connection::NoConnectException(OUString("nothing listens"));
+        }
+        setSendTimeout(0);
+        ucred peer{};
+        socklen_t size = sizeof(peer);
+        if (::getsockopt(fd_, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0) {
+            peerPid_ = peer.pid;
         }
     }
     ~PipeConnection() override {
         shutDown();
         ::close(fd_);
     }
+
+    pid_t peerPid() const { return peerPid_; }
 
     sal_Int32 SAL_CALL read(css::uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override {
         bytes.realloc(count);
@@ -93,6 +105,7 @@ public:
                 if (n < 0 && errno == EINTR) {
                     continue;
                 }
+                broken_->store(true);
                 throw css::io::IOException(OUString("the office closed the pipe"));
             }
             done += static_cast<sal_Int32>(n);
@@ -108,6 +121,7 @@ public:
                 if (n < 0 && errno == EINTR) {
                     continue;
                 }
+                broken_->store(true);
                 throw css::io::IOException(OUString("the office closed the pipe"));
             }
             done += static_cast<sal_Int32>(n);
@@ -118,15 +132,39 @@ public:
     OUString SAL_CALL getDescription() override { return OUString("velmora pipe"); }
 
 private:
+    void setSendTimeout(int ms) {
+        timeval timeout{};
+        timeout.tv_sec = ms / 1000;
+        timeout.tv_usec = (ms % 1000) * 1000;
+        ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+    }
+    // shutdown(2), unlike close(2), wakes the bridge's reader blocked in recv.
     void shutDown() {
+        broken_->store(true);
         if (!closed_.exchange(true)) {
             ::shutdown(fd_, SHUT_RDWR);
         }
     }
 
     int fd_ = -1;
+    pid_t peerPid_ = 0;
     std::atomic<bool> closed_{false};
+    std::shared_ptr<std::atomic<bool>> broken_;
 };
+
+// Every live session and office bridge of this process.
+std::mutex& registryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::vector<Session*>& liveSessions() {
+    static std::vector<Session*> sessions;
+    return sessions;
+}
+std::vector<std::weak_ptr<OfficeBridge>>& officeBridges() {
+    static std::vector<std::weak_ptr<OfficeBridge>> bridges;
+    return bridges;
+}
 
 } // namespace
 
@@ -160,15 +198,18 @@ Watchdog::~Watchdog() {
 
 void Watchdog::enter(int timeoutMs) {
     std::lock_guard lock(mutex_);
-    if (depth_++ == 0) {
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        wake_.notify_all();
-    }
+    ++depth_;
+    timeoutMs_ = timeoutMs;
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    wake_.notify_all();
 }
 
 void Watchdog::leave() {
     std::lock_guard lock(mutex_);
-    --depth_;
+    // An inner call came back: the office answers, so the outer call waits afresh.
+    if (--depth_ > 0) {
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    }
     wake_.notify_all();
 }
 
@@ -191,22 +232,73 @@ void Watchdog::run() {
 }
 
 Session::Scope::Scope(Session& s) : session(s) {
-    if (session.watchdog_->fired()) {
+    if (session.broken()) {
+        if (session.depth_ == 0) {
+            session.releaseReferences();
+        }
+        const int after = session.office_->givenUpAfterMs.load();
         throw SpreadsheetError(
-            QStringLiteral("The connection to Calc was given up after a call did not answer"));
+            after > 0 ? QStringLiteral("The connection to Calc was given up after a call got no "
+                                       "answer within %1 ms")
+                            .arg(after)
+                      : QStringLiteral("The connection to Calc was lost"));
     }
+    ++session.depth_;
+    ++session.office_->activeCalls;
     session.watchdog_->enter(session.state_->timeoutMs.load());
 }
 
 Session::Scope::~Scope() {
     session.watchdog_->leave();
+    --session.office_->activeCalls;
+    if (--session.depth_ == 0 && session.broken()) {
+        session.releaseReferences();
+    }
+}
+
+OfficeBridge::~OfficeBridge() {
+    releaseReferences();
+    close();
+    if (bridge.is()) {
+        try {
+            Reference<css::lang::XComponent>(bridge, css::uno::UNO_QUERY_THROW)->dispose();
+        } catch (const css::uno::Exception&) {
+            // Already gone.
+        }
+    }
+}
+
+void OfficeBridge::close() {
+    Reference<css::connection::XConnection> pipe;
+    {
+        std::lock_guard lock(mutex);
+        pipe = connection;
+    }
+    // The reader wakes, ends the bridge, and the bridge releases every blocked call. Dispose
+    // would wait for those calls, so the watchdog never calls it.
+    if (pipe.is()) {
+        try {
+            pipe->close();
+        } catch (const css::uno::Exception&) {
+            // Already closed.
+        }
+    }
+}
+
+void OfficeBridge::releaseReferences() {
+    desktop.clear();
+    serviceManager.clear();
+    context.clear();
 }
 
 Session::Session(std::shared_ptr<LinkState> state)
-    : state_(std::move(state)),
-      watchdog_(std::make_unique<Watchdog>([this] { disposeBridge(false); })) {}
+    : state_(std::move(state)), watchdog_(std::make_unique<Watchdog>([this] { giveUp(); })) {}
 
 Session::~Session() {
+    {
+        std::lock_guard lock(registryMutex());
+        std::erase(liveSessions(), this);
+    }
     if (!locked_.empty()) {
         try {
             setScreenUpdating(true);
@@ -215,72 +307,92 @@ Session::~Session() {
         }
     }
     watchdog_.reset();
-    disposeBridge(true);
 }
 
 std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
                                           const QString& pipeName) {
     const auto local = localContext();
     std::shared_ptr<Session> session(new Session(std::move(state)));
+    auto office = std::make_shared<OfficeBridge>();
     Reference<css::connection::XConnection> connection;
     try {
-        connection = new PipeConnection(pipeName);
+        auto* pipe =
+            new PipeConnection(pipeName, session->state_->timeoutMs.load(), office->brokenFlag);
+        connection = pipe;
+        office->pid = pipe->peerPid();
     } catch (const css::uno::Exception& e) {
         throw SpreadsheetError(
             QStringLiteral("Calc is not running (nothing answers on the pipe \"%1\": %2)")
                 .arg(pipeName, toQ(e.Message)));
     }
+    {
+        std::lock_guard lock(registryMutex());
+        // A broken session or bridge that still held a proxy would hand that dead proxy to
+        // the new bridge instead of a fresh one.
+        for (Session* other : liveSessions()) {
+            if (other->broken() && other->depth_ == 0) {
+                other->releaseReferences();
+            }
+        }
+        auto& bridges = officeBridges();
+        std::erase_if(bridges, [](const auto& weak) { return weak.expired(); });
+        for (const auto& weak : bridges) {
+            auto existing = weak.lock();
+            if (existing && !existing->broken() && office->pid > 0 &&
+                existing->pid == office->pid) {
+                // This office already has our bridge (maybe reached through another pipe).
+                session->office_ = existing;
+                liveSessions().push_back(session.get());
+                return session;
+            }
+        }
+        session->office_ = office;
+        liveSessions().push_back(session.get());
+    }
     session->call("attach", [&] {
         auto bridge = css::bridge::BridgeFactory::create(local)->createBridge(
             OUString(), OUString("urp"), connection, nullptr);
         {
-            std::lock_guard lock(session->bridgeMutex_);
-            session->bridge_ = bridge;
-            session->connection_ = connection;
+            std::lock_guard lock(office->mutex);
+            office->bridge = bridge;
+            office->connection = connection;
         }
-        session->context_.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
-                              css::uno::UNO_QUERY_THROW);
-        session->serviceManager_.set(session->context_->getServiceManager(),
-                                     css::uno::UNO_SET_THROW);
-        session->desktop_ = css::frame::Desktop::create(session->context_);
+        office->context.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
+                            css::uno::UNO_QUERY_THROW);
+        office->serviceManager.set(office->context->getServiceManager(), css::uno::UNO_SET_THROW);
+        office->desktop = css::frame::Desktop::create(office->context);
     });
+    {
+        std::lock_guard lock(registryMutex());
+        officeBridges().push_back(office);
+    }
     return session;
 }
 
-void Session::disposeBridge(bool dispose) {
-    Reference<css::lang::XComponent> bridge;
-    Reference<css::connection::XConnection> connection;
-    {
-        std::lock_guard lock(bridgeMutex_);
-        bridge.set(bridge_, css::uno::UNO_QUERY);
-        connection = connection_;
+void Session::giveUp() {
+    office_->givenUpAfterMs = state_->timeoutMs.load();
+    office_->close();
+}
+
+void Session::releaseReferences() {
+    if (!locked_.empty()) {
+        // Left locked in the office; the next attach clears them.
+        locked_.clear();
+        --state_->locksHeld;
     }
-    // Closing the pipe wakes the bridge's reader, which then ends the bridge and releases the
-    // blocked call; dispose itself waits for calls in progress, so the watchdog never calls it.
-    if (connection.is()) {
-        try {
-            connection->close();
-        } catch (const css::uno::Exception&) {
-            // Already closed.
-        }
-    }
-    if (dispose && bridge.is()) {
-        try {
-            bridge->dispose();
-        } catch (const css::uno::Exception&) {
-            // Already gone.
-        }
+    aspectLocks.clear();
+    if (office_->activeCalls == 0) {
+        office_->releaseReferences();
     }
 }
 
 void Session::fail(const char* what, const css::uno::Exception& e, bool disposed) {
     const QString operation = QString::fromUtf8(what);
-    if (watchdog_->fired()) {
-        throw SpreadsheetError(QStringLiteral("Calc did not answer within %1 ms (%2)")
-                                   .arg(state_->timeoutMs.load())
-                                   .arg(operation));
+    if (const int after = office_->givenUpAfterMs.load(); after > 0) {
+        throw SpreadsheetError(
+            QStringLiteral("Calc did not answer within %1 ms (%2)").arg(after).arg(operation));
     }
-    if (disposed) {
+    if (disposed || broken()) {
         throw SpreadsheetError(
             QStringLiteral("The connection to Calc was lost (%1)").arg(operation));
     }
@@ -293,7 +405,7 @@ void Session::fail(const char* what, const css::uno::Exception& e, bool disposed
 Reference<css::uno::XInterface> Session::createInstance(const OUString& service) {
     return call("create an object", [&] {
         Reference<css::uno::XInterface> object =
-            serviceManager_->createInstanceWithContext(service, context_);
+            office_->serviceManager->createInstanceWithContext(service, office_->context);
         if (!object.is()) {
             throw css::uno::RuntimeException(OUString("no such service: ") + service);
         }
@@ -304,7 +416,7 @@ Reference<css::uno::XInterface> Session::createInstance(const OUString& service)
 std::vector<Reference<css::frame::XModel>> Session::spreadsheetDocuments() {
     return call("list the workbooks", [&] {
         std::vector<Reference<css::frame::XModel>> models;
-        auto components = desktop_->getComponents()->createEnumeration();
+        auto components = office_->desktop->getComponents()->createEnumeration();
         while (components->hasMoreElements()) {
             Reference<css::sheet::XSpreadsheetDocument> document(components->nextElement(),
                                                                  css::uno::UNO_QUERY);

@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/types.h>
+
 namespace velmora::calc {
 
 using css::uno::Reference;
@@ -56,7 +58,8 @@ struct LinkState {
     int locksHeld = 0;
 };
 
-// Arms a deadline while a call is under way; calls onExpire once if it passes.
+// Arms a deadline while a call is under way; calls onExpire once if it passes. Every nested
+// call that starts or ends moves the deadline on, so only a wait without any answer counts.
 class Watchdog {
 public:
     explicit Watchdog(std::function<void()> onExpire);
@@ -75,10 +78,38 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     int depth_ = 0;
+    int timeoutMs_ = 0;
     std::chrono::steady_clock::time_point deadline_;
     bool stop_ = false;
     std::atomic<bool> fired_{false};
     std::thread thread_;
+};
+
+// The one bridge of this process to one office process. The UNO runtime keeps one proxy per
+// remote object for the whole process, whichever bridge brought it in, so a second bridge to
+// the same office would carry none of the calls; every session to an office shares this one.
+struct OfficeBridge {
+    ~OfficeBridge();
+    // Wakes the bridge's reader so that the bridge ends and calls in progress fail. Safe from
+    // the watchdog thread.
+    void close();
+    // Drops the remote references, so that a later bridge gets fresh proxies, not dead ones.
+    void releaseReferences();
+    bool broken() const { return brokenFlag->load(); }
+
+    pid_t pid = 0;
+    std::mutex mutex; // guards bridge and connection against the watchdog thread
+    Reference<css::bridge::XBridge> bridge;
+    Reference<css::connection::XConnection> connection;
+    Reference<css::uno::XComponentContext> context;
+    Reference<css::lang::XMultiComponentFactory> serviceManager;
+    Reference<css::frame::XDesktop2> desktop;
+    // Set when the pipe closes: given up, or the office went away.
+    std::shared_ptr<std::atomic<bool>> brokenFlag = std::make_shared<std::atomic<bool>>(false);
+    // The wait setting that ran out when a watchdog gave the bridge up, else 0.
+    std::atomic<int> givenUpAfterMs{0};
+    // Calls of any session under way on it (user-interface thread only).
+    int activeCalls = 0;
 };
 
 class Session : public std::enable_shared_from_this<Session> {
@@ -103,8 +134,8 @@ public:
     }
 
     LinkState& state() { return *state_; }
-    const Reference<css::frame::XDesktop2>& desktop() const { return desktop_; }
-    const Reference<css::uno::XComponentContext>& context() const { return context_; }
+    const Reference<css::frame::XDesktop2>& desktop() const { return office_->desktop; }
+    const Reference<css::uno::XComponentContext>& context() const { return office_->context; }
     Reference<css::uno::XInterface> createInstance(const OUString& service);
 
     // Spreadsheet documents open in the office, in the desktop's order.
@@ -120,6 +151,11 @@ public:
     // Unlocks documents a Velmora run left locked (for example one killed mid-run).
     void clearStaleLocks();
 
+    // The office process on the other end of the pipe (0 when unknown).
+    pid_t officePid() const { return office_->pid; }
+    // True once the bridge is closed: given up by a watchdog, or the office went away.
+    bool broken() const { return office_->broken(); }
+
 private:
     struct Scope {
         explicit Scope(Session& s);
@@ -131,16 +167,16 @@ private:
 
     Session(std::shared_ptr<LinkState> state);
     [[noreturn]] void fail(const char* what, const css::uno::Exception& e, bool disposed);
-    void disposeBridge(bool dispose);
+    // Called by the watchdog thread.
+    void giveUp();
+    // Drops the remote references of a broken session (and of its bridge once no call is
+    // under way), so that a later attach to the same office gets fresh proxies.
+    void releaseReferences();
 
     std::shared_ptr<LinkState> state_;
-    std::mutex bridgeMutex_;
-    Reference<css::bridge::XBridge> bridge_;
-    Reference<css::connection::XConnection> connection_;
-    Reference<css::uno::XComponentContext> context_;
-    Reference<css::lang::XMultiComponentFactory> serviceManager_;
-    Reference<css::frame::XDesktop2> desktop_;
+    std::shared_ptr<OfficeBridge> office_;
     std::vector<Reference<css::frame::XModel>> locked_;
+    int depth_ = 0;
     std::unique_ptr<Watchdog> watchdog_;
 };
 
