@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,37 @@ TEST_F(CalcLinkTest, ARunningOfficeIsHandedTheListeningRequest) {
     auto app = link->attach();
     EXPECT_EQ(app->workbookCount(), 2);
     EXPECT_EQ(app->workbook(1)->name(), QStringLiteral("Book1.ods"));
+}
+
+// Processes of this user whose command line mentions `text`.
+int processesMentioning(const QString& text) {
+    int found = 0;
+    const auto entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8())) {
+            ++found;
+        }
+    }
+    return found;
+}
+
+TEST_F(CalcLinkTest, AStoppedOfficeIsNotAskedAndNoLauncherIsLeftBehind) {
+    CalcLinkOptions options;
+    options.pipeName = OfficeProcess::unusedPipeName();
+    options.handOffProfileUrl = office().profileUrl();
+    auto link = makeCalcLink(options);
+    office().suspend();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(link->attach(), SpreadsheetError);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(processesMentioning(options.pipeName), 0);
+    office().resume();
+
+    // Running again, the same office is asked and answers.
+    options.handOffWaitMs = 10000;
+    EXPECT_EQ(makeCalcLink(options)->attach()->workbookCount(), 2);
 }
 
 TEST_F(CalcLinkTest, ScreenUpdatingLocksEveryWorkbookAndARunIsOneUndoStep) {

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,10 +18,30 @@ namespace velmora {
 
 namespace {
 
+// How long the office's launcher may take to pass the listening request on.
+constexpr int kLauncherTimeoutMs = 5000;
+
 struct OfficeProcess {
+    qint64 pid = 0;
     QString programDir;
     QString profileUrl;
 };
+
+// The state letter of /proc/<pid>/stat ("pid (comm) S ..."); T and t are stopped.
+char processState(const QString& procDir) {
+    QFile stat(procDir + QStringLiteral("/stat"));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QByteArray text = stat.readAll();
+    const int close = text.lastIndexOf(')');
+    return close >= 0 && close + 2 < text.size() ? text.at(close + 2) : 0;
+}
+
+bool stopped(qint64 pid) {
+    const char state = processState(QStringLiteral("/proc/%1").arg(pid));
+    return state == 'T' || state == 't' || state == 0 || state == 'Z';
+}
 
 // This user's running offices, read from /proc.
 QList<OfficeProcess> runningOffices() {
@@ -46,7 +67,7 @@ QList<OfficeProcess> runningOffices() {
         if (!cmdline.open(QIODevice::ReadOnly)) {
             continue;
         }
-        OfficeProcess office{QFileInfo(exe).absolutePath(), {}};
+        OfficeProcess office{entry.toLongLong(), QFileInfo(exe).absolutePath(), {}};
         for (const QByteArray& arg : cmdline.readAll().split('\0')) {
             const QString text = QString::fromLocal8Bit(arg);
             const QString prefix = QStringLiteral("-env:UserInstallation=");
@@ -69,10 +90,10 @@ public:
         try {
             session = calc::Session::connect(state_, options_.pipeName);
         } catch (const SpreadsheetError&) {
-            if (!options_.handOff || !handOff()) {
+            if (!options_.handOff) {
                 throw;
             }
-            session = retryAfterHandOff();
+            session = handOff();
         }
         session->clearStaleLocks();
         return calc::makeCalcApplication(std::move(session));
@@ -88,36 +109,57 @@ public:
     }
 
 private:
-    // Asks each running office of this user to listen on our pipe too. The office's own
-    // launcher passes the request to the running instance and returns; it never starts one
-    // here because it runs only while an office process exists.
-    bool handOff() {
-        bool asked = false;
+    // Asks the running offices of this user, one after the other, to listen on our pipe too,
+    // and attaches to the first that then answers. A stopped office is skipped: its launcher
+    // would wait for it forever.
+    std::shared_ptr<calc::Session> handOff() {
         for (const OfficeProcess& office : runningOffices()) {
             if (!options_.handOffProfileUrl.isEmpty() &&
                 office.profileUrl != options_.handOffProfileUrl) {
                 continue;
             }
-            QStringList args;
-            if (!office.profileUrl.isEmpty()) {
-                args << QStringLiteral("-env:UserInstallation=") + office.profileUrl;
-            }
-            args << QStringLiteral("--nologo")
-                 << QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext")
-                        .arg(options_.pipeName);
-            QProcess launcher;
-            launcher.start(office.programDir + QStringLiteral("/soffice"), args);
-            if (!launcher.waitForFinished(5000)) {
-                launcher.kill();
-                launcher.waitForFinished(1000);
+            if (stopped(office.pid) || !askToListen(office)) {
                 continue;
             }
-            asked = true;
+            if (auto session = waitForPipe()) {
+                return session;
+            }
         }
-        return asked;
+        throw SpreadsheetError(
+            QStringLiteral("Calc is not running (no office answers on the pipe \"%1\")")
+                .arg(options_.pipeName));
     }
 
-    std::shared_ptr<calc::Session> retryAfterHandOff() {
+    // The office's own launcher passes the request to the running instance and returns. It
+    // runs in a process group of its own: if it does not return in time, the group ends, so
+    // neither the launcher nor an office it might have started is left behind.
+    bool askToListen(const OfficeProcess& office) {
+        QStringList args;
+        if (!office.profileUrl.isEmpty()) {
+            args << QStringLiteral("-env:UserInstallation=") + office.profileUrl;
+        }
+        args << QStringLiteral("--nologo")
+             << QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext")
+                    .arg(options_.pipeName);
+        QProcess launcher;
+        launcher.setProcessChannelMode(QProcess::MergedChannels);
+        launcher.setStandardOutputFile(QProcess::nullDevice());
+        launcher.setChildProcessModifier([] { ::setpgid(0, 0); });
+        launcher.start(office.programDir + QStringLiteral("/soffice"), args);
+        if (!launcher.waitForStarted(kLauncherTimeoutMs)) {
+            return false;
+        }
+        const auto group = static_cast<pid_t>(launcher.processId());
+        if (!launcher.waitForFinished(kLauncherTimeoutMs)) {
+            // Still our unreaped child, so the group cannot be anybody else's.
+            ::kill(-group, SIGKILL);
+            launcher.waitForFinished(1000);
+            return false;
+        }
+        return launcher.exitStatus() == QProcess::NormalExit && launcher.exitCode() == 0;
+    }
+
+    std::shared_ptr<calc::Session> waitForPipe() {
         QElapsedTimer clock;
         clock.start();
         for (;;) {
@@ -125,9 +167,7 @@ private:
                 return calc::Session::connect(state_, options_.pipeName);
             } catch (const SpreadsheetError&) {
                 if (clock.elapsed() >= options_.handOffWaitMs) {
-                    throw SpreadsheetError(
-                        QStringLiteral("Calc is running but does not answer on the pipe \"%1\"")
-                            .arg(options_.pipeName));
+                    return nullptr;
                 }
                 QThread::msleep(50);
             }
