@@ -389,4 +389,47 @@ TEST_P(SpreadsheetContract, WaitSettingsAreKeptByTheLink) {
     EXPECT_EQ(world().link().waitSettings(), kIdleWaitSettings);
 }
 
+TEST_P(SpreadsheetContract, WorkbookNamesMatchWhateverTheirCase) {
+    EXPECT_EQ(app().workbook(QStringLiteral("book1.ODS"))->name(), QStringLiteral("Book1.ods"));
+}
+
+TEST_P(SpreadsheetContract, CellsBeyondTheSheetFail) {
+    EXPECT_EQ(app().cells(1048576, 16384)->address(), QStringLiteral("$XFD$1048576"));
+    EXPECT_EQ(app().range(QStringLiteral("XFD1048576"))->row(), 1048576);
+    EXPECT_THROW(app().cells(1048577, 1), SpreadsheetError);
+    EXPECT_THROW(app().cells(1, 16385), SpreadsheetError);
+    EXPECT_THROW(app().range(QStringLiteral("XFE1")), SpreadsheetError);
+    EXPECT_THROW(app().range(QStringLiteral("A1048577")), SpreadsheetError);
+}
+
+TEST_P(SpreadsheetContract, SheetNamesAreUniqueWhateverTheirCaseAndMayBeLong) {
+    auto book = app().activeWorkbook();
+    book->worksheet(1)->setName(QStringLiteral("Photos"));
+    auto second = book->addWorksheet();
+    EXPECT_THROW(second->setName(QStringLiteral("PHOTOS")), SpreadsheetError);
+    const QString longName(40, QLatin1Char('x'));
+    second->setName(longName);
+    EXPECT_EQ(second->name(), longName);
+    // A sheet may take another case of its own name.
+    second->setName(longName.toUpper());
+    EXPECT_EQ(second->name(), longName.toUpper());
+}
+
+TEST_P(SpreadsheetContract, NewPicturesGetAFreeNameAndAnEmptyNameIsRefused) {
+    auto first = addSmallPhoto();
+    first->setName(QStringLiteral("Picture 2"));
+    auto second = addSmallPhoto();
+    EXPECT_NE(second->name(), QStringLiteral("Picture 2"));
+    EXPECT_THROW(second->setName(QString()), SpreadsheetError);
+    EXPECT_FALSE(second->name().isEmpty());
+}
+
+TEST_P(SpreadsheetContract, ScaleFactorsMustBePositive) {
+    auto photo = addSmallPhoto();
+    EXPECT_THROW(photo->scaleWidth(0, true), SpreadsheetError);
+    EXPECT_THROW(photo->scaleHeight(-1, false), SpreadsheetError);
+    expectNear(480, photo->width(), "width kept");
+    expectNear(360, photo->height(), "height kept");
+}
+
 } // namespace velmora::testing

@@ -41,12 +41,13 @@ TEST_F(Fake, CellGeometryInPointsWithCustomSizesAndMerges) {
 
 TEST_F(Fake, AddressesOutsideTheSheetOrMalformedFail) {
     const ApplicationPtr app = fake.attach();
-    for (const char* address : {"", "A0", "1A", "A1:B2:C3", "B", "AMK1", "A1048577"}) {
+    for (const char* address : {"", "A0", "1A", "A1:B2:C3", "B", "XFE1", "A1048577"}) {
         SCOPED_TRACE(address);
         EXPECT_THROW(app->range(QString::fromLatin1(address)), SpreadsheetError);
     }
     EXPECT_THROW(app->cells(1048577, 1), SpreadsheetError);
-    EXPECT_NO_THROW(app->cells(1048576, 1024));
+    EXPECT_NO_THROW(app->cells(1048576, 16384));
+    EXPECT_THROW(app->cells(1, 16385), SpreadsheetError);
 }
 
 TEST_F(Fake, SelectingMakesTheTopLeftCellActive) {
@@ -125,14 +126,15 @@ TEST_F(Fake, SheetNamesTheApplicationRefuses) {
     EXPECT_EQ(book->worksheetCount(), 3);
     EXPECT_EQ(book->activeSheet()->name(), sheet->name());
     for (const QString& name :
-         {QString(), QString(32, QLatin1Char('x')), QStringLiteral("a[b"), QStringLiteral("a]"),
-          QStringLiteral("a*"), QStringLiteral("a?"), QStringLiteral("a:b"), QStringLiteral("a/b"),
+         {QString(), QStringLiteral("a[b"), QStringLiteral("a]"), QStringLiteral("a*"),
+          QStringLiteral("a?"), QStringLiteral("a:b"), QStringLiteral("a/b"),
           QStringLiteral("a\\b"), QStringLiteral("'a"), QStringLiteral("TAKEN")}) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_THROW(sheet->setName(name), SpreadsheetError);
     }
-    sheet->setName(QString(31, QLatin1Char('x')));
-    EXPECT_EQ(book->worksheet(3)->name(), QString(31, QLatin1Char('x')));
+    // Calc has no length limit.
+    sheet->setName(QString(40, QLatin1Char('x')));
+    EXPECT_EQ(book->worksheet(3)->name(), QString(40, QLatin1Char('x')));
 }
 
 TEST_F(Fake, FailureInjectionAndCallLog) {

@@ -79,10 +79,11 @@ double span(const std::map<int, double>& sizes, double standard, int first, int 
     throw SpreadsheetError(message);
 }
 
+// Calc's rules: no length limit (unlike Excel's 31), none of []*?:/\ and no apostrophe at
+// either end.
 bool validSheetName(const QString& name) {
     static const QString forbidden = QStringLiteral("[]*?:/\\");
-    if (name.isEmpty() || name.size() > 31 || name.startsWith(QLatin1Char('\'')) ||
-        name.endsWith(QLatin1Char('\''))) {
+    if (name.isEmpty() || name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\''))) {
         return false;
     }
     return std::none_of(name.begin(), name.end(), [](QChar c) { return forbidden.contains(c); });
@@ -401,8 +402,9 @@ public:
         shape->originalWidth = size.width();
         shape->originalHeight = size.height();
         shape->lockAspectRatio = true;
-        // The application names a new picture itself; callers rename it.
-        shape->name = QStringLiteral("Picture %1").arg(sheet_->shapes.size() + 1);
+        // The application names a new picture itself, with the first free number; callers
+        // rename it.
+        shape->name = freeName();
         sheet_->shapes.push_back(shape);
         return std::make_shared<FakeShape>(fake_, generation_, sheet_, shape);
     }
@@ -428,6 +430,15 @@ public:
     }
 
 private:
+    QString freeName() const {
+        for (auto n = sheet_->shapes.size() + 1;; ++n) {
+            const QString candidate = QStringLiteral("Picture %1").arg(n);
+            if (std::none_of(sheet_->shapes.begin(), sheet_->shapes.end(),
+                             [&](const auto& shape) { return shape->name == candidate; })) {
+                return candidate;
+            }
+        }
+    }
     std::shared_ptr<FakeBookData> openBook() const {
         auto book = sheet_->book.lock();
         if (!book || !book->open) {
@@ -723,8 +734,9 @@ std::shared_ptr<FakeBookData> FakeSpreadsheet::activeBookShared() {
 }
 
 std::shared_ptr<FakeBookData> FakeSpreadsheet::findBook(const QString& name) {
+    // Workbooks(name) matches whatever the case.
     for (const auto& book : books_) {
-        if (book->name == name) {
+        if (!name.isEmpty() && book->name.compare(name, Qt::CaseInsensitive) == 0) {
             return book;
         }
     }

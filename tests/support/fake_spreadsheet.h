@@ -104,7 +104,7 @@ public:
     double defaultColumnWidth = 48;
     double defaultRowHeight = 13.5;
     int maxRows = 1048576;
-    int maxColumns = 1024;
+    int maxColumns = 16384; // XFD, as in Calc 7.4 and Excel
     // Added to the position AddPicture is given, as an old version placed pictures off
     // their cell when the window was zoomed.
     QPointF insertionDrift;

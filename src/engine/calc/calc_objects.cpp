@@ -177,6 +177,10 @@ public:
         return session_->call("read a picture name", [&] { return nameOf(shape_); });
     }
     void setName(const QString& name) override {
+        // Calc would take an empty name; the automation model refuses it.
+        if (name.isEmpty()) {
+            throw SpreadsheetError(QStringLiteral("A picture needs a name"));
+        }
         session_->call("name a picture", [&] {
             Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
             named->setName(toOU(name));
@@ -276,7 +280,7 @@ private:
     }
 
     void scale(float factor, bool relativeToOriginal, bool horizontal) {
-        if (!std::isfinite(factor) || factor < 0) {
+        if (!std::isfinite(factor) || factor <= 0) {
             throw SpreadsheetError(
                 QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
         }
