@@ -1,0 +1,100 @@
+// Cost of the Calc link against its own headless office: one round trip, and inserting a
+// 640 x 480 and a 4000 x 3000 JPEG with screen updating on and off (controllers locked).
+// Prints medians; fails nothing.
+
+#include "office_fixture.h"
+#include "test_photos.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+using namespace velmora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+template <class F> double millisecondsOf(F&& f) {
+    const auto start = Clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Insertion {
+    double on = 0;
+    double off = 0;
+};
+
+// Alternates the two modes run by run, so that a slowly filling sheet weighs on both alike.
+Insertion insertion(Application& app, Worksheet& sheet, const QString& photo, int runs) {
+    // The first insert of a kind also loads the office's graphic filters.
+    sheet.addPicture(photo, false, true, 0, 0, 0, 0);
+    std::vector<double> on;
+    std::vector<double> off;
+    for (int i = 0; i < runs; ++i) {
+        on.push_back(millisecondsOf([&] { sheet.addPicture(photo, false, true, 0, 0, 0, 0); }));
+        app.setScreenUpdating(false);
+        off.push_back(millisecondsOf([&] { sheet.addPicture(photo, false, true, 0, 0, 0, 0); }));
+        app.setScreenUpdating(true);
+    }
+    return {median(on), median(off)};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication qt(argc, argv);
+    constexpr int kRoundTrips = 1000;
+    constexpr int kSmallRuns = 15;
+    constexpr int kLargeRuns = 5;
+    try {
+        testing::OfficeProcess office;
+        office.createWorkbook(QStringLiteral("Bench.ods"));
+        const QDir dir(office.workDir());
+        const QString small =
+            testing::writeJpeg(dir.filePath(QStringLiteral("small.jpg")), 640, 480);
+        const QString large =
+            testing::writeJpeg(dir.filePath(QStringLiteral("large.jpg")), 4000, 3000);
+
+        auto link = office.makeLink();
+        // Inserts happen inside a paste run.
+        link->setWaitSettings(kPasteWaitSettings);
+        auto app = link->attach();
+        auto sheet = app->activeWorkbook()->activeSheet();
+
+        // A worksheet's name is one remote call on an object already at hand.
+        sheet->name();
+        std::vector<double> trips;
+        for (int i = 0; i < kRoundTrips; ++i) {
+            trips.push_back(millisecondsOf([&] { sheet->name(); }));
+        }
+        const Insertion smallCost = insertion(*app, *sheet, small, kSmallRuns);
+        const Insertion largeCost = insertion(*app, *sheet, large, kLargeRuns);
+
+        std::printf("Calc link against a headless LibreOffice %s (medians)\n",
+                    qPrintable(app->version()));
+        std::printf("%-28s %8s %22s %23s\n", "operation", "runs", "screen updating on",
+                    "screen updating off");
+        std::printf("%-28s %8d %19.1f us %23s\n", "one round trip", kRoundTrips,
+                    median(trips) * 1000, "-");
+        std::printf("%-28s %8d %19.2f ms %20.2f ms\n", "insert 640 x 480 JPEG", kSmallRuns,
+                    smallCost.on, smallCost.off);
+        std::printf("%-28s %8d %19.2f ms %20.2f ms\n", "insert 4000 x 3000 JPEG", kLargeRuns,
+                    largeCost.on, largeCost.off);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "calc link bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
