@@ -5,148 +5,108 @@
 namespace velmora::testing {
 namespace {
 
-class ArrangePicture : public PasteFixture {
-protected:
-    // Drops a 640 x 480 pt photo on B3 (48 pt from the left, 27 pt from the top).
-    FakeShapeData& pasteOnB3(const QString& sizing, double width = 640, double height = 480,
-                             bool succeeds = true) {
-        holders.setText(Holder::Text2, sizing);
-        fake.selectCell(QStringLiteral("B3"));
-        drop(photo(QStringLiteral("p.jpg"), width, height));
-        if (succeeds) {
-            EXPECT_TRUE(ui.messages.empty());
-        } else {
-            expectOneErrorMessage();
+// Drops a photo on B3 (48 pt from the left, 27 pt from the top, 48 x 13.5 pt by default).
+FakeShapeData& pasteOnB3(PasteWorld& world, const QString& sizing, double width = 640,
+                         double height = 480) {
+    world.holders.setText(Holder::Text2, sizing);
+    world.fake.selectCell(QStringLiteral("B3"));
+    world.drop(world.photo(QStringLiteral("p.jpg"), width, height));
+    return world.only();
+}
+
+TEST(ArrangePicture, SizingModesOnB3) {
+    const struct {
+        const char* name;
+        const char* sizing;
+        const char* centimetres; // Combo1
+        const char* percent;     // Text5
+        const char* down;        // Text3
+        const char* right;       // Text4
+        double rowHeight;
+        bool mergeB3C4;
+        double width, height, left, top; // the picture afterwards
+    } cases[] = {
+        {"9 cm at the top left, offsets 2 down and -3 right", "Option1", "9", "100", "2", "-3",
+         13.5, false, 255.15, 255.15 * 0.75, 48 - 3, 27 + 2},
+        {"offsets are decimals with blanks", "Option1", "9", "100", " 1.5 ", "0", 13.5, false,
+         255.15, 255.15 * 0.75, 48, 27 + 1.5},
+        {"an unknown mode stays at the top left", "Option7", "2", "100", "0", "0", 13.5, false,
+         56.7, 56.7 * 0.75, 48, 27},
+        {"centred in merged B3:C4 (48..144, 27..54), not in its first cell", "Option2", "1", "100",
+         "0", "0", 13.5, true, 28.35, 28.35 * 0.75, 96 - 28.35 / 2, 40.5 - 28.35 * 0.75 / 2},
+        {"stretched to half the cell, proportions ignored", "Option3", "9", "50", "0", "0", 13.5,
+         false, 24, 6.75, 48 + 12, 27 + 3.375},
+        {"smaller side of a 48 x 13.5 cell: height set, dx 15, dy 0", "Option4", "9", "100", "0",
+         "0", 13.5, false, 18, 13.5, 48 + 15, 27},
+        {"smaller side of a 48 x 48 cell: width set, dy 6", "Option4", "9", "100", "0", "0", 48,
+         false, 48, 36, 48, 27 + 6},
+        {"cell height, proportions kept", "Option11", "9", "100", "0", "0", 30, false, 40, 30,
+         48 + 24 - 20, 27},
+        {"cell width, proportions kept", "Option12", "9", "100", "0", "0", 30, false, 48, 36, 48,
+         27 + 15 - 18},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PasteWorld world;
+        world.holders.setText(Holder::Combo1, QString::fromLatin1(c.centimetres));
+        world.holders.setText(Holder::Text5, QString::fromLatin1(c.percent));
+        world.holders.setText(Holder::Text3, QString::fromLatin1(c.down));
+        world.holders.setText(Holder::Text4, QString::fromLatin1(c.right));
+        world.fake.setRowHeight(3, c.rowHeight);
+        if (c.mergeB3C4) {
+            world.fake.merge(QStringLiteral("B3:C4"));
         }
-        return only();
+        const FakeShapeData& picture = pasteOnB3(world, QString::fromLatin1(c.sizing));
+        EXPECT_TRUE(world.ui.messages.empty());
+        EXPECT_DOUBLE_EQ(picture.width, c.width);
+        EXPECT_DOUBLE_EQ(picture.height, c.height);
+        EXPECT_DOUBLE_EQ(picture.left, c.left);
+        EXPECT_DOUBLE_EQ(picture.top, c.top);
+        world.expectRunClosed();
     }
-};
-
-TEST_F(ArrangePicture, WidthInCentimetresKeepsProportionsAtTopLeft) {
-    holders.setText(Holder::Text3, QStringLiteral("2"));
-    holders.setText(Holder::Text4, QStringLiteral("-3"));
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option1"));
-    EXPECT_DOUBLE_EQ(picture.width, 255.15);
-    EXPECT_DOUBLE_EQ(picture.height, 255.15 * 480 / 640);
-    EXPECT_DOUBLE_EQ(picture.left, 48 - 3);
-    EXPECT_DOUBLE_EQ(picture.top, 27 + 2);
-    expectRunClosed();
 }
 
-TEST_F(ArrangePicture, UnknownSizingBehavesAsTopLeft) {
-    holders.setText(Holder::Combo1, QStringLiteral("2"));
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option7"));
-    EXPECT_DOUBLE_EQ(picture.width, 56.7);
-    EXPECT_DOUBLE_EQ(picture.left, 48);
-    EXPECT_DOUBLE_EQ(picture.top, 27);
-}
-
-TEST_F(ArrangePicture, EmptySizeHoldersGetTheirDefaultsWrittenBack) {
-    holders.setText(Holder::Combo1, QString());
-    holders.setText(Holder::Text5, QString());
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option12"));
-    EXPECT_EQ(holders.text(Holder::Combo1), QStringLiteral("9"));
-    EXPECT_EQ(holders.text(Holder::Text5), QStringLiteral("100"));
-    EXPECT_DOUBLE_EQ(picture.width, 48); // p = 1
-}
-
-TEST_F(ArrangePicture, CentreOfMergedAreaNotOfItsFirstCell) {
-    fake.merge(QStringLiteral("B3:C4"));
-    holders.setText(Holder::Combo1, QStringLiteral("1"));
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option2"));
-    EXPECT_DOUBLE_EQ(picture.width, 28.35);
-    // B3:C4 spans 48..144 and 27..54.
-    EXPECT_DOUBLE_EQ(picture.left + picture.width / 2, 96);
-    EXPECT_DOUBLE_EQ(picture.top + picture.height / 2, 40.5);
-}
-
-TEST_F(ArrangePicture, StretchToHalfTheCellIgnoresProportions) {
-    holders.setText(Holder::Text5, QStringLiteral("50"));
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option3"));
-    EXPECT_FALSE(picture.lockAspectRatio);
+TEST(ArrangePicture, EqualProportionsSetTheWidth) {
+    PasteWorld world;
+    world.fake.setRowHeight(3, 48);
+    world.holders.setText(Holder::Text5, QStringLiteral("50"));
+    const FakeShapeData& picture = pasteOnB3(world, QStringLiteral("Option4"), 300, 300);
     EXPECT_DOUBLE_EQ(picture.width, 24);
-    EXPECT_DOUBLE_EQ(picture.height, 6.75);
-    EXPECT_DOUBLE_EQ(picture.left, 48 + 12);
-    EXPECT_DOUBLE_EQ(picture.top, 27 + 3.375);
+    EXPECT_EQ(world.fake.callCount(QStringLiteral("Shape.setHeight")), 0);
+    EXPECT_EQ(world.fake.callCount(QStringLiteral("Shape.setWidth")), 2);
 }
 
-TEST_F(ArrangePicture, SmallerSideOfAWideCellSetsTheHeight) {
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option4"));
-    EXPECT_DOUBLE_EQ(picture.height, 13.5);
-    EXPECT_DOUBLE_EQ(picture.width, 18);
-    EXPECT_DOUBLE_EQ(picture.left, 48 + 15); // dx 15
-    EXPECT_DOUBLE_EQ(picture.top, 27);       // dy 0
+TEST(ArrangePicture, EmptySizeHoldersGetTheirDefaultsWrittenBack) {
+    PasteWorld world;
+    world.holders.setText(Holder::Combo1, QString());
+    world.holders.setText(Holder::Text5, QString());
+    EXPECT_DOUBLE_EQ(pasteOnB3(world, QStringLiteral("Option12")).width, 48); // p = 1
+    EXPECT_EQ(world.holders.text(Holder::Combo1), QStringLiteral("9"));
+    EXPECT_EQ(world.holders.text(Holder::Text5), QStringLiteral("100"));
 }
 
-TEST_F(ArrangePicture, SmallerSideOfASquareCellSetsTheWidth) {
-    fake.setRowHeight(3, 48);
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option4"));
-    EXPECT_DOUBLE_EQ(picture.width, 48);
-    EXPECT_DOUBLE_EQ(picture.height, 36);
-    EXPECT_DOUBLE_EQ(picture.left, 48);
-    EXPECT_DOUBLE_EQ(picture.top, 27 + 6); // dy 6
-}
-
-TEST_F(ArrangePicture, EqualProportionsSetTheWidth) {
-    fake.setRowHeight(3, 48);
-    holders.setText(Holder::Text5, QStringLiteral("50"));
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option4"), 300, 300);
-    EXPECT_DOUBLE_EQ(picture.width, 24);
-    EXPECT_DOUBLE_EQ(picture.height, 24);
-    EXPECT_EQ(fake.callCount(QStringLiteral("Shape.setHeight")), 0);
-    EXPECT_EQ(fake.callCount(QStringLiteral("Shape.setWidth")), 2);
-}
-
-TEST_F(ArrangePicture, CellHeightAndCellWidthModesKeepProportions) {
-    fake.setRowHeight(3, 30);
-    const FakeShapeData& byHeight = pasteOnB3(QStringLiteral("Option11"));
-    EXPECT_DOUBLE_EQ(byHeight.height, 30);
-    EXPECT_DOUBLE_EQ(byHeight.width, 40);
-    EXPECT_DOUBLE_EQ(byHeight.left, 48 + 24 - 20);
-    EXPECT_DOUBLE_EQ(byHeight.top, 27);
-
-    fake.activeSheet()->shapes.clear();
-    ui.messages.clear();
-    const FakeShapeData& byWidth = pasteOnB3(QStringLiteral("Option12"));
-    EXPECT_DOUBLE_EQ(byWidth.width, 48);
-    EXPECT_DOUBLE_EQ(byWidth.height, 36);
-    EXPECT_DOUBLE_EQ(byWidth.top, 27 + 15 - 18);
-}
-
-TEST_F(ArrangePicture, OffsetsAreLocaleDecimalsWithBlanks) {
-    holders.setText(Holder::Text3, QStringLiteral(" 1.5 "));
-    holders.setText(Holder::Text4, QStringLiteral("0"));
-    const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option1"));
-    EXPECT_DOUBLE_EQ(picture.top, 28.5);
-    EXPECT_DOUBLE_EQ(picture.left, 48);
-}
-
-TEST_F(ArrangePicture, NonNumericSettingsEndThePasteKeepingThePicture) {
-    struct Case {
+TEST(ArrangePicture, UnusableSettingsEndThePasteKeepingThePicture) {
+    const struct {
         Holder holder;
         const char* text;
         double width; // the width reached before the failure
-    };
-    for (const Case& c : {Case{Holder::Combo1, "nine", 640}, Case{Holder::Text5, "x", 255.15},
-                          Case{Holder::Text3, "", 48}, Case{Holder::Text4, "1pt", 48}}) {
-        SCOPED_TRACE(c.text);
-        fake.activeSheet()->shapes.clear();
-        ui.messages.clear();
-        holders.setText(Holder::Combo1, QStringLiteral("9"));
-        holders.setText(Holder::Text5, QStringLiteral("100"));
-        holders.setText(Holder::Text3, QStringLiteral("0"));
-        holders.setText(Holder::Text4, QStringLiteral("0"));
-        holders.setText(c.holder, QString::fromUtf8(c.text));
-        const FakeShapeData& picture = pasteOnB3(QStringLiteral("Option12"), 640, 480, false);
-        EXPECT_DOUBLE_EQ(picture.width, c.width);
-        expectRunClosed();
+        const char* sizing = "Option12";
+        double rowHeight = 13.5;
+    } cases[] = {{Holder::Combo1, "nine", 640},
+                 {Holder::Text5, "x", 255.15},
+                 {Holder::Text3, "", 48},
+                 {Holder::Text4, "1pt", 48},
+                 {Holder::Text3, "0", 255.15, "Option4", 0}}; // a zero-height cell
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sizing) + " \"" + c.text + "\" row height " +
+                     std::to_string(c.rowHeight));
+        PasteWorld world;
+        world.holders.setText(c.holder, QString::fromUtf8(c.text));
+        world.fake.setRowHeight(3, c.rowHeight);
+        EXPECT_DOUBLE_EQ(pasteOnB3(world, QString::fromLatin1(c.sizing)).width, c.width);
+        world.expectOneErrorMessage();
+        world.expectRunClosed();
     }
-}
-
-TEST_F(ArrangePicture, ZeroHeightCellFailsInsteadOfDividing) {
-    fake.setRowHeight(3, 0);
-    pasteOnB3(QStringLiteral("Option4"), 640, 480, false);
-    expectRunClosed();
 }
 
 } // namespace

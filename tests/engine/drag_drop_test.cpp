@@ -48,21 +48,22 @@ TEST_F(DragDrop, NamesTheFirstFreeNumberAfterTheShapeCount) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(DragDrop, SelectedCellIgnoresThePasteAddress) {
-    fake.selectCell(QStringLiteral("B2"));
-    drop(photo(QStringLiteral("a.jpg")), QStringLiteral("D10"));
-    EXPECT_DOUBLE_EQ(only().left, 48);
-    EXPECT_DOUBLE_EQ(only().top, 13.5);
-}
-
-TEST_F(DragDrop, GivenCellUsesTheTopLeftOfThePasteAddress) {
-    holders.setText(Holder::Text6, QStringLiteral("Option6"));
-    drop(photo(QStringLiteral("a.jpg")), QStringLiteral("$C$5:D9"));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_DOUBLE_EQ(only().left, 96);
-    EXPECT_DOUBLE_EQ(only().top, 54);
-    EXPECT_EQ(fake.activeSheet()->activeRow, 5);
-    EXPECT_EQ(fake.activeSheet()->activeColumn, 3);
+TEST(DragDropPlace, SelectedCellOrTheTopLeftOfTheGivenAddress) {
+    const struct {
+        const char* placement;
+        const char* address;
+        double left, top;
+    } cases[] = {{"Option5", "D10", 48, 13.5}, {"Option6", "$C$5:D9", 96, 54}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placement);
+        PasteWorld world;
+        world.holders.setText(Holder::Text6, QString::fromLatin1(c.placement));
+        world.fake.selectCell(QStringLiteral("B2"));
+        world.drop(world.photo(QStringLiteral("a.jpg")), QString::fromLatin1(c.address));
+        EXPECT_TRUE(world.ui.messages.empty());
+        EXPECT_DOUBLE_EQ(world.only().left, c.left);
+        EXPECT_DOUBLE_EQ(world.only().top, c.top);
+    }
 }
 
 TEST_F(DragDrop, GivenCellWithAnUnusableAddressFails) {
@@ -96,9 +97,7 @@ TEST_F(DragDrop, SheetOfTheSameNameShowsTheDuplicateMessageOnly) {
     holders.setText(Holder::Text6, QStringLiteral("Option10"));
     fake.addSheet(QStringLiteral("IMG_0012.JPG"));
     drop(photo(QStringLiteral("IMG_0012.JPG")));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("すでに写真があります。"));
-    EXPECT_EQ(ui.messages[0].style, 48);
+    expectOnlyMessage(QStringLiteral("すでに写真があります。"), 48);
     EXPECT_EQ(fake.book(QStringLiteral("Book1.xlsx"))->sheets.size(), 2u);
     EXPECT_EQ(fake.callCount(QStringLiteral("Worksheet.addPicture")), 0);
     EXPECT_EQ(fake.callCount(QStringLiteral("Workbook.addWorksheet")), 0);
@@ -122,20 +121,18 @@ TEST_F(DragDrop, RefusedSheetNameKeepsTheAddedSheetAndReportsTheError) {
     expectOneErrorMessage();
 }
 
-TEST_F(DragDrop, FileThatIsNoPictureEndsWithTheErrorMessage) {
-    const QString path = dir.filePath(QStringLiteral("notes.jpg"));
-    QFile text(path);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("just some text\n");
-    text.close();
-    drop(path);
-    expectOneErrorMessage();
+TEST_F(DragDrop, FileThatIsNoPictureOrMissingEndsWithTheErrorMessage) {
+    const QString text = dir.filePath(QStringLiteral("notes.jpg"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("just some text\n") > 0);
+    file.close();
+    for (const QString& path : {text, dir.filePath(QStringLiteral("missing.jpg"))}) {
+        ui.messages.clear();
+        drop(path);
+        expectOneErrorMessage();
+        expectRunClosed();
+    }
     EXPECT_TRUE(fake.pictures().empty());
-    expectRunClosed();
-
-    ui.messages.clear();
-    drop(dir.filePath(QStringLiteral("missing.jpg")));
-    expectOneErrorMessage();
 }
 
 TEST_F(DragDrop, HoldersAreReadAtTheMomentOfUse) {

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <functional>
+
 namespace velmora::testing {
 namespace {
 
@@ -62,26 +64,36 @@ public:
     RecordingProgress progress;
 };
 
-TEST_F(FolderPaste, ThreePhotosToAPageDownTheStartColumn) {
-    makeFolder(numbered(7));
-    fake.selectCell(QStringLiteral("B3"));
-    run();
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(cellsOfPictures(), (std::vector<std::pair<int, int>>{
-                                     {3, 2}, {5, 2}, {7, 2}, {11, 2}, {13, 2}, {15, 2}, {19, 2}}));
-    expectRunClosed();
-    // One paste run for the whole folder.
-    EXPECT_EQ(fake.screenUpdatingHistory, (std::vector<bool>{false, true}));
-}
+struct FolderWorld : FolderPaste {
+    void TestBody() override {}
+};
 
-TEST_F(FolderPaste, ZeroGapsGiveConsecutiveRows) {
-    holders.setText(Holder::Text25, QStringLiteral("0"));
-    holders.setText(Holder::Text26, QStringLiteral(" 0 "));
-    makeFolder(numbered(5));
-    fake.selectCell(QStringLiteral("C2"));
-    run();
-    EXPECT_EQ(cellsOfPictures(),
-              (std::vector<std::pair<int, int>>{{2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}}));
+TEST(FolderPasteRows, TheGapsAfterEachPhotoAndEachThirdPhoto) {
+    using Cells = std::vector<std::pair<int, int>>; // row, column
+    const struct {
+        const char* gap;
+        const char* pageGap;
+        const char* start;
+        int photos;
+        Cells cells;
+    } cases[] = {
+        {"1", "3", "B3", 7, {{3, 2}, {5, 2}, {7, 2}, {11, 2}, {13, 2}, {15, 2}, {19, 2}}},
+        {"0", " 0 ", "C2", 5, {{2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        FolderWorld world;
+        world.holders.setText(Holder::Text25, QString::fromLatin1(c.gap));
+        world.holders.setText(Holder::Text26, QString::fromLatin1(c.pageGap));
+        world.makeFolder(world.numbered(c.photos));
+        world.fake.selectCell(QString::fromLatin1(c.start));
+        world.run();
+        EXPECT_TRUE(world.ui.messages.empty());
+        EXPECT_EQ(world.cellsOfPictures(), c.cells);
+        world.expectRunClosed();
+        // One paste run for the whole folder.
+        EXPECT_EQ(world.fake.screenUpdatingHistory, (std::vector<bool>{false, true}));
+    }
 }
 
 TEST_F(FolderPaste, EachPhotoIsSizedNamedAndOrderedLikeADrop) {
@@ -103,28 +115,18 @@ TEST_F(FolderPaste, EachPhotoIsSizedNamedAndOrderedLikeADrop) {
     EXPECT_EQ(engine.PictureName, kPictureNamePrefix + "5");
 }
 
-TEST_F(FolderPaste, NamesSortByCodeUnitsAndMatchJpgInAnyCase) {
-    makeFolder({QStringLiteral("IMG_2.jpg"), QStringLiteral("img_1.JPG"),
-                QStringLiteral("IMG_10.jpg"), QStringLiteral("photo.Jpg")});
-    run();
-    EXPECT_EQ(fileNamesOfPictures(),
-              (QStringList{QStringLiteral("IMG_10.jpg"), QStringLiteral("IMG_2.jpg"),
-                           QStringLiteral("img_1.JPG"), QStringLiteral("photo.Jpg")}));
-}
-
-TEST_F(FolderPaste, OnlyOrdinaryVisibleJpgFilesAreListed) {
-    const QStringList others{QStringLiteral(".hidden.jpg"), QStringLiteral("a.jpeg"),
-                             QStringLiteral("b.jpg.txt"), QStringLiteral("c.png")};
-    for (const QString& name : others) {
-        photo(name);
+TEST_F(FolderPaste, OrdinaryJpgFilesInAnyCaseSortedByCodeUnits) {
+    for (const char* other : {".hidden.jpg", "a.jpeg", "b.jpg.txt", "c.png"}) {
+        photo(QString::fromLatin1(other));
     }
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.jpg")));
-    makeFolder({QStringLiteral("z.jpg"), QStringLiteral("y.JPG")});
-    EXPECT_EQ(listJpgNames(dir.path()),
-              (QStringList{QStringLiteral("y.JPG"), QStringLiteral("z.jpg")}));
+    makeFolder({QStringLiteral("IMG_2.jpg"), QStringLiteral("img_1.JPG"),
+                QStringLiteral("IMG_10.jpg"), QStringLiteral("photo.Jpg")});
+    const QStringList expected{QStringLiteral("IMG_10.jpg"), QStringLiteral("IMG_2.jpg"),
+                               QStringLiteral("img_1.JPG"), QStringLiteral("photo.Jpg")};
+    EXPECT_EQ(listJpgNames(dir.path()), expected);
     run();
-    EXPECT_EQ(fileNamesOfPictures(),
-              (QStringList{QStringLiteral("y.JPG"), QStringLiteral("z.jpg")}));
+    EXPECT_EQ(fileNamesOfPictures(), expected);
 }
 
 TEST_F(FolderPaste, ProgressCountsEachPhotoAndClosesAfterwards) {
@@ -145,84 +147,61 @@ TEST_F(FolderPaste, ProgressCountsEachPhotoAndClosesAfterwards) {
     EXPECT_EQ(captionsAtEvents.back(), QStringLiteral("1/5,2/5,3/5,4/5"));
 }
 
-TEST_F(FolderPaste, DialogAsksWithTheFilterAndTitle) {
-    run();
-    ASSERT_EQ(ui.openDialogs.size(), 1u);
-    EXPECT_EQ(ui.openDialogs[0].first, QStringLiteral("JPGファイル(*.jpg)"));
-    EXPECT_EQ(ui.openDialogs[0].second,
-              QStringLiteral("画像ディレクトリと適当なファイルを指定して下さい"));
-}
-
-TEST_F(FolderPaste, CancelLeavesTheWorkbookUntouched) {
-    photo(QStringLiteral("a.jpg"));
-    run(); // no answer queued: the dialog is cancelled
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(fake.activeSheet()->shapes.empty());
-    EXPECT_EQ(progress.shows, 0);
-    EXPECT_EQ(fake.screenUpdatingHistory, (std::vector<bool>{false, true}));
-    expectRunClosed();
-}
-
-TEST_F(FolderPaste, FolderWithoutJpgClosesTheRunNormally) {
-    const QString text = dir.filePath(QStringLiteral("readme.txt"));
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ui.openAnswers.push_back(text);
-    run();
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(progress.shows, 0);
-    expectRunClosed();
-}
-
-TEST_F(FolderPaste, FailureAtTheFourthOfSevenKeepsThree) {
-    makeFolder(numbered(7));
-    fake.failCall(QStringLiteral("Worksheet.addPicture"), 4);
-    run();
-    expectOneErrorMessage();
-    EXPECT_EQ(fake.pictures().size(), 3u);
-    EXPECT_EQ(progress.closes, 1);
-    EXPECT_FALSE(progress.visible);
-    expectRunClosed();
-}
-
-TEST_F(FolderPaste, GapThatIsNoNumberFailsAfterTheFirstPhoto) {
-    for (const char* gap : {"a", ""}) {
-        SCOPED_TRACE(gap);
-        fake.activeSheet()->shapes.clear();
-        ui.messages.clear();
-        holders.setText(Holder::Text25, QString::fromLatin1(gap));
-        makeFolder(numbered(4));
-        run();
-        expectOneErrorMessage();
-        EXPECT_EQ(fake.pictures().size(), 1u);
-        EXPECT_FALSE(progress.visible);
-        expectRunClosed();
+TEST(FolderPasteNothing, CancelOrAFolderWithoutJpgLeavesTheWorkbookUntouched) {
+    for (const bool cancelled : {true, false}) {
+        SCOPED_TRACE(cancelled ? "cancelled" : "no JPG file");
+        FolderWorld world;
+        const QString text = world.photo(QStringLiteral("readme.txt"));
+        if (!cancelled) {
+            world.ui.openAnswers.push_back(text);
+        }
+        world.run();
+        ASSERT_EQ(world.ui.openDialogs.size(), 1u);
+        EXPECT_EQ(world.ui.openDialogs[0].first, QStringLiteral("JPGファイル(*.jpg)"));
+        EXPECT_EQ(world.ui.openDialogs[0].second,
+                  QStringLiteral("画像ディレクトリと適当なファイルを指定して下さい"));
+        EXPECT_TRUE(world.ui.messages.empty());
+        EXPECT_TRUE(world.fake.activeSheet()->shapes.empty());
+        EXPECT_EQ(world.progress.shows, 0);
+        EXPECT_EQ(world.fake.screenUpdatingHistory, (std::vector<bool>{false, true}));
+        world.expectRunClosed();
     }
 }
 
-TEST_F(FolderPaste, RowBeyondTheLastRowFails) {
-    fake.maxRows = 6;
-    holders.setText(Holder::Text25, QStringLiteral("2"));
-    makeFolder(numbered(3));
-    run();
-    expectOneErrorMessage();
-    EXPECT_EQ(fake.pictures().size(), 2u); // rows 1 and 4; row 7 does not exist
-}
-
-TEST_F(FolderPaste, NoApplicationOrWorkbookOpensNoDialog) {
-    makeFolder(numbered(2));
-    holders.setText(Holder::Text1, QString());
-    run();
-    expectOneErrorMessage();
-    EXPECT_TRUE(ui.openDialogs.empty());
-
-    ui.messages.clear();
-    holders.setText(Holder::Text1, QStringLiteral("Book1.xlsx"));
-    fake.setRunning(false);
-    run();
-    expectOneErrorMessage();
-    EXPECT_TRUE(ui.openDialogs.empty());
-    expectRunClosed();
+TEST(FolderPasteFailures, EndInTheOneMessageKeepingWhatWasPasted) {
+    const struct {
+        const char* name;
+        int photos;
+        std::function<void(FolderWorld&)> setUp;
+        std::size_t kept;
+        std::size_t dialogs;
+    } cases[] = {
+        {"the fourth of seven fails", 7,
+         [](FolderWorld& w) { w.fake.failCall(QStringLiteral("Worksheet.addPicture"), 4); }, 3, 1},
+        {"gap \"a\"", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, "a"); }, 1, 1},
+        {"empty gap", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, ""); }, 1, 1},
+        {"rows 1 and 4 fit, row 7 is beyond the last", 3,
+         [](FolderWorld& w) {
+             w.fake.maxRows = 6;
+             w.holders.setText(Holder::Text25, "2");
+         },
+         2, 1},
+        {"no workbook", 2, [](FolderWorld& w) { w.holders.setText(Holder::Text1, ""); }, 0, 0},
+        {"no application", 2, [](FolderWorld& w) { w.fake.setRunning(false); }, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FolderWorld world;
+        world.makeFolder(world.numbered(c.photos));
+        c.setUp(world);
+        world.run();
+        world.expectOneErrorMessage();
+        EXPECT_EQ(world.fake.pictures().size(), c.kept);
+        EXPECT_EQ(world.ui.openDialogs.size(), c.dialogs);
+        EXPECT_EQ(world.progress.closes, c.kept > 0 ? 1 : 0);
+        EXPECT_FALSE(world.progress.visible);
+        world.expectRunClosed();
+    }
 }
 
 TEST_F(FolderPaste, NoSecondPasteStartsWhileEventsRun) {
@@ -240,12 +219,6 @@ TEST_F(FolderPaste, NoSecondPasteStartsWhileEventsRun) {
     EXPECT_EQ(fake.callCount(QStringLiteral("Link.attach")), 1);
     EXPECT_EQ(fake.pictures().size(), 3u);
     expectRunClosed();
-}
-
-TEST_F(FolderPaste, ListingStopsAtTheNameLimit) {
-    makeFolder(numbered(5));
-    EXPECT_EQ(listJpgNames(dir.path(), 5).size(), 5);
-    EXPECT_THROW(listJpgNames(dir.path(), 4), FolderListError);
 }
 
 TEST_F(FolderPaste, HundredThousandNamesFailBeforeAnythingIsPasted) {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -20,6 +21,18 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 namespace velmora::testing {
+
+// Records dialogs and runs `onMessage` as a message box opens, where the user may quit the
+// application or drop another photo.
+struct PasteInteraction : RecordingInteraction {
+    MessageAnswer messageBox(const QString& text, int style) override {
+        if (onMessage) {
+            onMessage();
+        }
+        return RecordingInteraction::messageBox(text, style);
+    }
+    std::function<void()> onMessage;
+};
 
 class PasteFixture : public ::testing::Test {
 public:
@@ -53,21 +66,26 @@ public:
         engine.DragDrop();
     }
 
-    // The run is closed: settings and screen back to normal, no object held.
-    void expectRunClosed() {
-        EXPECT_TRUE(fake.screenUpdating);
+    // The run is over: wait settings back to normal, no object held, no paste running.
+    void expectRunReleased() {
         EXPECT_EQ(fake.waitSettings(), kIdleWaitSettings);
         EXPECT_EQ(engine.ExcelApp, nullptr);
         EXPECT_EQ(engine.TargetBook, nullptr);
-        EXPECT_EQ(fake.liveObjects(), 0);
         EXPECT_FALSE(engine.isPasting());
     }
-
-    void expectOneErrorMessage() {
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, kPasteErrorMessage);
-        EXPECT_EQ(ui.messages[0].style, 16);
+    // ... and, the application still running, its screen updating again.
+    void expectRunClosed() {
+        expectRunReleased();
+        EXPECT_TRUE(fake.screenUpdating);
+        EXPECT_EQ(fake.liveObjects(), 0);
     }
+
+    void expectOnlyMessage(const QString& text, int style) {
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, text);
+        EXPECT_EQ(ui.messages[0].style, style);
+    }
+    void expectOneErrorMessage() { expectOnlyMessage(kPasteErrorMessage, 16); }
 
     FakeShapeData& only() {
         auto* sheet = fake.activeSheet();
@@ -78,8 +96,13 @@ public:
     QTemporaryDir dir;
     FakeSpreadsheet fake;
     MapHolders holders;
-    RecordingInteraction ui;
+    PasteInteraction ui;
     PasteEngine engine{fake, holders, ui};
+};
+
+// A world of its own for one case of a table, where cases must not share sheets or logs.
+struct PasteWorld : PasteFixture {
+    void TestBody() override {}
 };
 
 } // namespace velmora::testing
