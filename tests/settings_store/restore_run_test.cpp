@@ -16,11 +16,16 @@ protected:
         });
     }
 
-    QString exportedFile() {
-        const QString path = work.filePath("Velmora backup.reg");
-        QString error;
-        EXPECT_TRUE(exportRegFile(store, path, &error)) << error.toStdString();
-        return path;
+    // The messages shown, each as its style and some parts of its text.
+    void expectMessages(const std::vector<std::pair<int, QStringList>>& expected) {
+        ASSERT_EQ(ui.messages.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(ui.messages[i].style, expected[i].first) << i;
+            for (const QString& part : expected[i].second) {
+                EXPECT_TRUE(ui.messages[i].text.contains(part))
+                    << ui.messages[i].text.toStdString() << " lacks " << part.toStdString();
+            }
+        }
     }
 
     RecordingInteraction ui;
@@ -30,74 +35,52 @@ TEST_F(RestoreRunTest, WrongArgumentsShowTheUsage) {
     for (const QStringList& arguments : {QStringList{}, QStringList{"a.reg", "b.reg"}}) {
         ui.messages.clear();
         EXPECT_EQ(run(arguments), kRestoreUsage);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].style, kStyleExclamation);
-        EXPECT_TRUE(ui.messages[0].text.contains("velmora-restore"))
-            << ui.messages[0].text.toStdString();
+        expectMessages({{kStyleExclamation, {"velmora-restore"}}});
     }
 }
 
 TEST_F(RestoreRunTest, OkRestoresAndReportsSuccess) {
     ASSERT_TRUE(store.SaveSetting("save1_title", "写真\\\"1\""));
     ASSERT_TRUE(store.SaveSetting("Combo1", "12"));
-    const QString path = exportedFile();
+    const QString path = exportTo("Velmora backup.reg");
     ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
 
     EXPECT_EQ(run({path}), kRestoreDone);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].style, kStyleExclamationOkCancel);
-    EXPECT_TRUE(ui.messages[0].text.contains(path));
-    EXPECT_TRUE(ui.messages[0].text.contains("2 個")) << ui.messages[0].text.toStdString();
+    expectMessages({{kStyleExclamationOkCancel, {path, "2 個"}}, {kStyleInformation, {}}});
     EXPECT_EQ(ui.messages[1].text, "設定を復元しました。");
-    EXPECT_EQ(ui.messages[1].style, kStyleInformation);
     EXPECT_EQ(store.GetSetting("save1_title"), "写真\\\"1\"");
     EXPECT_EQ(store.GetSetting("Combo1"), "12");
 }
 
 TEST_F(RestoreRunTest, CancelLeavesTheCurrentSettings) {
     ASSERT_TRUE(store.SaveSetting("Combo1", "12"));
-    const QString path = exportedFile();
+    const QString path = exportTo("Velmora backup.reg");
     ASSERT_TRUE(store.SaveSetting("Combo1", "3"));
     ui.messageAnswers.push_back(MessageAnswer::Cancel);
 
     EXPECT_EQ(run({path}), kRestoreCancelled);
-    EXPECT_EQ(ui.messages.size(), 1u);
+    expectMessages({{kStyleExclamationOkCancel, {path}}});
     EXPECT_EQ(store.GetSetting("Combo1"), "3");
 }
 
 TEST_F(RestoreRunTest, ABadFileIsExplainedBeforeAnyQuestion) {
     ASSERT_TRUE(store.SaveSetting("Combo1", "3"));
     const QString path = work.filePath("other.reg");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n"
-        "\"Combo1\"=\"1\"\r\n");
-    file.close();
+    writeBytes(path, "Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Combo1\"=\"1\"\r\n");
 
     EXPECT_EQ(run({path}), kRestoreFailed);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].style, kStyleCritical);
-    EXPECT_TRUE(ui.messages[0].text.contains(path));
-    EXPECT_TRUE(ui.messages[0].text.contains("Software\\Other"))
-        << ui.messages[0].text.toStdString();
+    expectMessages({{kStyleCritical, {path, "Software\\Other"}}});
     EXPECT_EQ(store.GetSetting("Combo1"), "3");
 }
 
 TEST_F(RestoreRunTest, AStoreThatCannotBeWrittenIsReported) {
     ASSERT_TRUE(store.SaveSetting("Combo1", "12"));
-    const QString path = exportedFile();
-    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
-    ASSERT_TRUE(QDir(storeDir()).removeRecursively());
-    QFile blocker(storeDir());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    const QString path = exportTo("Velmora backup.reg");
+    blockStoreDir();
 
     EXPECT_EQ(run({path}), kRestoreFailed);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].style, kStyleCritical);
-    EXPECT_TRUE(ui.messages[1].text.contains(store.location()))
-        << ui.messages[1].text.toStdString();
+    expectMessages({{kStyleExclamationOkCancel, {path}}, {kStyleCritical, {store.location()}}});
 }
 
 } // namespace

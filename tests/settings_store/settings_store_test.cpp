@@ -12,60 +12,38 @@ namespace {
 
 using SettingsRecordTest = StoreTest;
 
-const QStringList kTrickyTexts = {
-    QString(),
-    QStringLiteral(" "),
-    QStringLiteral("  A1 "),
-    QStringLiteral("@at start"),
-    QStringLiteral("@Variant(0)"),
-    QStringLiteral("a, b"),
-    QStringLiteral("x;y"),
-    QStringLiteral("k=v"),
-    QStringLiteral("[Setting]"),
-    QStringLiteral("\"quoted\""),
-    QStringLiteral("C:\\写真\\"),
-    QStringLiteral("セーブデータ1"),
-    QStringLiteral("ＭＳ ゴシック　全角"),
-    QStringLiteral("10㎝"),
-    QStringLiteral("tab\there"),
-    QStringLiteral("%41%"),
-    QStringLiteral("true"),
-    QStringLiteral("#not a comment"),
-};
-
-TEST_F(SettingsRecordTest, EmptyStoreGivesTheFallbacksAndLeavesTheRestEmpty) {
-    MapHolders holders;
-    readRecordIntoHolders(store, holders);
-
-    EXPECT_EQ(holders.text(Holder::Combo1), "9");
-    EXPECT_EQ(holders.text(Holder::Text5), "100");
-    EXPECT_EQ(holders.text(Holder::Text3), "0");
-    EXPECT_EQ(holders.text(Holder::Text4), "0");
-    EXPECT_EQ(holders.text(Holder::Text25), "1");
-    EXPECT_EQ(holders.text(Holder::Text26), "1");
-    EXPECT_EQ(holders.text(Holder::Check1), "0");
-    for (Holder empty : {Holder::Text2, Holder::Text6, Holder::Text7, Holder::Text8, Holder::Text9,
-                         Holder::Text22, Holder::Text10}) {
-        EXPECT_EQ(holders.text(empty), "") << static_cast<int>(empty);
-    }
+TEST_F(SettingsRecordTest, FallbacksReplaceMissingAndEmptyValuesOnly) {
+    MapHolders fresh;
+    readRecordIntoHolders(store, fresh);
     // Reading touches the store not at all: still nothing to delete.
     EXPECT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Missing);
-}
 
-TEST_F(SettingsRecordTest, StoredTextsWinOverFallbacksExceptWhenEmpty) {
-    ASSERT_TRUE(store.SaveSetting("Combo1", "20"));
-    ASSERT_TRUE(store.SaveSetting("Text5", ""));
-    ASSERT_TRUE(store.SaveSetting("bityousei-tate", "-1.5"));
-    ASSERT_TRUE(store.SaveSetting("renzoku-no1-no2", "0"));
-    ASSERT_TRUE(store.SaveSetting("paste-url-1", " B 2 "));
-    MapHolders holders;
-    readRecordIntoHolders(store, holders);
+    for (const auto& [name, text] : {std::pair{"Combo1", "20"},
+                                     {"Text5", ""},
+                                     {"bityousei-tate", "-1.5"},
+                                     {"renzoku-no1-no2", "0"},
+                                     {"paste-url-1", " B 2 "}}) {
+        ASSERT_TRUE(store.SaveSetting(name, text));
+    }
+    MapHolders held;
+    readRecordIntoHolders(store, held);
 
-    EXPECT_EQ(holders.text(Holder::Combo1), "20"); // outside the list, kept
-    EXPECT_EQ(holders.text(Holder::Text5), "100"); // empty counts as missing
-    EXPECT_EQ(holders.text(Holder::Text3), "-1.5");
-    EXPECT_EQ(holders.text(Holder::Text25), "0");
-    EXPECT_EQ(holders.text(Holder::Text7), " B 2 ");
+    const struct {
+        Holder holder;
+        const char* emptyStore;
+        const char* afterSaving;
+    } rows[] = {
+        {Holder::Combo1, "9", "20"},   // outside the list, kept
+        {Holder::Text5, "100", "100"}, // empty counts as missing
+        {Holder::Text3, "0", "-1.5"},  {Holder::Text4, "0", "0"},  {Holder::Text25, "1", "0"},
+        {Holder::Text26, "1", "1"},    {Holder::Check1, "0", "0"}, {Holder::Text7, "", " B 2 "},
+        {Holder::Text2, "", ""},       {Holder::Text6, "", ""},    {Holder::Text8, "", ""},
+        {Holder::Text9, "", ""},       {Holder::Text22, "", ""},   {Holder::Text10, "", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(fresh.text(row.holder), row.emptyStore) << static_cast<int>(row.holder);
+        EXPECT_EQ(held.text(row.holder), row.afterSaving) << static_cast<int>(row.holder);
+    }
 }
 
 TEST_F(SettingsRecordTest, OnlyTheExactTextOneChecksTheBox) {
@@ -116,7 +94,7 @@ TEST_F(SettingsRecordTest, SlotSaveAndLoadUseThePrefixedNames) {
     MapHolders holders;
     int n = 0;
     for (const RecordField& field : kRecordWriteOrder) {
-        holders.setText(field.holder, kTrickyTexts[++n]);
+        holders.setText(field.holder, kAwkwardTexts[++n]);
     }
     holders.setText(Holder::Check1, "1");
     ASSERT_TRUE(saveSlotFromHolders(store, 4, holders));
@@ -138,18 +116,18 @@ TEST_F(SettingsRecordTest, SlotSaveAndLoadUseThePrefixedNames) {
     EXPECT_EQ(loaded.text(Holder::Check1), "1");
 }
 
-TEST_F(SettingsRecordTest, TrickyTextsComeBackByteExactAlsoFromTheFileItself) {
-    for (int i = 0; i < kTrickyTexts.size(); ++i) {
-        ASSERT_TRUE(store.SaveSetting(QStringLiteral("v%1").arg(i), kTrickyTexts[i]));
+TEST_F(SettingsRecordTest, AwkwardTextsComeBackByteExactAlsoFromTheFileItself) {
+    for (int i = 0; i < kAwkwardTexts.size(); ++i) {
+        ASSERT_TRUE(store.SaveSetting(QStringLiteral("v%1").arg(i), kAwkwardTexts[i]));
     }
     // A copy under a new name is parsed afresh, not served from Qt's in-process cache.
     const QString copy = work.filePath("copy.ini");
     ASSERT_TRUE(QFile::copy(store.location(), copy));
     QSettings fresh(copy, QSettings::IniFormat);
-    for (int i = 0; i < kTrickyTexts.size(); ++i) {
+    for (int i = 0; i < kAwkwardTexts.size(); ++i) {
         const QString name = QStringLiteral("v%1").arg(i);
-        EXPECT_EQ(store.GetSetting(name), kTrickyTexts[i]) << i;
-        EXPECT_EQ(fresh.value("Setting/" + name).toString(), kTrickyTexts[i]) << i;
+        EXPECT_EQ(store.GetSetting(name), kAwkwardTexts[i]) << i;
+        EXPECT_EQ(fresh.value("Setting/" + name).toString(), kAwkwardTexts[i]) << i;
     }
 }
 
@@ -166,11 +144,7 @@ TEST_F(SettingsRecordTest, DeleteReportsMissingThenDeletedAndRemovesTheFile) {
 }
 
 TEST_F(SettingsRecordTest, SaveFailsWhenTheStoreDirectoryCannotBeMade) {
-    // A plain file where the store's directory belongs.
-    QFile blocker(storeDir());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
+    blockStoreDir();
     EXPECT_FALSE(store.SaveSetting("Combo1", "12"));
     MapHolders holders;
     EXPECT_FALSE(writeRecordFromHolders(store, holders));
@@ -193,14 +167,6 @@ TEST_F(SettingsRecordTest, SaveFailsInAReadOnlyStoreDirectoryAndKeepsTheOldText)
     EXPECT_EQ(storeBytes(), before);
     EXPECT_EQ(store.GetSetting("Combo1"), "12");
     EXPECT_EQ(store.GetSetting("Text5"), "");
-}
-
-TEST_F(SettingsRecordTest, ReplaceSectionKeepsOnlyTheGivenValues) {
-    ASSERT_TRUE(store.SaveSetting("stale", "x"));
-    ASSERT_TRUE(store.SaveSetting("Combo1", "3"));
-    ASSERT_TRUE(store.replaceSection({{"Combo1", "4"}, {"save1_title", ""}}));
-    const QMap<QString, QString> expected{{"Combo1", "4"}, {"save1_title", ""}};
-    EXPECT_EQ(snapshot(), expected);
 }
 
 } // namespace

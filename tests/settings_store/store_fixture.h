@@ -2,6 +2,7 @@
 
 // A fresh store per test plus helpers to look at it whole.
 
+#include "reg_export.h"
 #include "settings_store.h"
 #include "temp_store.h"
 
@@ -17,6 +18,27 @@
 
 namespace velmora::testing {
 
+// Texts that a careless writer or reader of the store file or of the export format gets wrong.
+// clang-format off
+inline const QStringList kAwkwardTexts = {
+    "9", "", " ", "  lead and trail  ", "@start", "@", "@Variant(0)", "a, b,c", "x; y", "a=b",
+    "\"=\"", "[Setting]", "[HKEY_CURRENT_USER\\x]", "]", "\"quoted\"", "\"", "\\",
+    "\\\\server\\share\\", "C:\\写真\\", "end\\", "\\\"", "セーブデータ1",
+    "ＭＳ ゴシック　全角空白", "10㎝", "tab\there", "%41%", "true", "#not a comment", ";comment",
+    "-", "hex(1):00"};
+// clang-format on
+
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
 class StoreTest : public ::testing::Test {
 protected:
     // Every value of the section, by name.
@@ -28,13 +50,24 @@ protected:
         return values;
     }
 
-    QByteArray storeBytes() const {
-        QFile file(store.location());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray storeBytes() const { return fileBytes(store.location()); }
 
     // The directory the store's file lives in ("VB and VBA Program Settings").
     QString storeDir() const { return QFileInfo(store.location()).absolutePath(); }
+
+    // A plain file where the store's directory belongs: every write fails.
+    void blockStoreDir() {
+        ASSERT_TRUE(QDir(storeDir()).removeRecursively());
+        writeBytes(storeDir(), QByteArray());
+    }
+
+    // Exports the store into the work folder and returns the file's path.
+    QString exportTo(const QString& name) {
+        const QString path = work.filePath(name);
+        QString error;
+        EXPECT_TRUE(exportRegFile(store, path, &error)) << error.toStdString();
+        return path;
+    }
 
     TempStore temp;
     SettingsStore store;
