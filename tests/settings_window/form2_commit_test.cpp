@@ -12,7 +12,6 @@ namespace {
 class Form2CommitTest : public Form2Test {
 protected:
     void SetUp() override {
-        Form2Test::SetUp();
         holdEarlierSettings();
         storeDesignTitles();
         loaded();
@@ -32,23 +31,25 @@ TEST_F(Form2CommitTest, CopiesEveryChoiceAndWritesTheTitles) {
     window->Text2->setText(QStringLiteral("x"));
     window->save4_title->setText(QStringLiteral("夜"));
     window->save1_title->clear();
-    main.texts.setText(Holder::Text25, QStringLiteral("4"));
+    hold({{Holder::Text25, "4"}});
 
     window->決定ボタン();
 
-    EXPECT_EQ(held(Holder::Text1), QStringLiteral("Book 2.ods"));
-    EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option12"));
-    EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option6"));
-    EXPECT_EQ(held(Holder::Text22), QStringLiteral("1"));
-    EXPECT_EQ(held(Holder::Text7), QStringLiteral("A1"));
-    EXPECT_EQ(held(Holder::Text8), QStringLiteral(" B2"));
-    EXPECT_EQ(held(Holder::Text9), QStringLiteral("C3 "));
-    EXPECT_EQ(held(Holder::Text3), QStringLiteral("-3"));
-    EXPECT_EQ(held(Holder::Text4), QStringLiteral("x"));
-    // Fields edited elsewhere are left alone.
-    EXPECT_EQ(held(Holder::Text25), QStringLiteral("4"));
-    EXPECT_EQ(held(Holder::Combo1), QStringLiteral("9"));
-
+    const std::pair<Holder, const char*> expected[] = {{Holder::Text1, "Book 2.ods"},
+                                                       {Holder::Text2, "Option12"},
+                                                       {Holder::Text6, "Option6"},
+                                                       {Holder::Text22, "1"},
+                                                       {Holder::Text7, "A1"},
+                                                       {Holder::Text8, " B2"},
+                                                       {Holder::Text9, "C3 "},
+                                                       {Holder::Text3, "-3"},
+                                                       {Holder::Text4, "x"},
+                                                       // Fields edited elsewhere are left alone.
+                                                       {Holder::Text25, "4"},
+                                                       {Holder::Combo1, "9"}};
+    for (const auto& [holder, text] : expected) {
+        EXPECT_EQ(held(holder), QString::fromUtf8(text)) << static_cast<int>(holder);
+    }
     EXPECT_EQ(stored("save4_title"), QStringLiteral("夜"));
     EXPECT_EQ(stored("save1_title"), QString());
     EXPECT_TRUE(main.settings.valueNames().contains(QStringLiteral("save1_title")));
@@ -72,7 +73,7 @@ TEST_F(Form2CommitTest, NeitherOrderButtonCountsAsSendToBack) {
 }
 
 TEST_F(Form2CommitTest, EmptyWorkbookUnlocksAndAppliesTheNoWorkbookLayout) {
-    main.texts.setText(Holder::Text1, QStringLiteral("Book1.ods"));
+    hold({{Holder::Text1, "Book1.ods"}});
     window->Option6->click();
     window->Text4->setText(QStringLiteral("D4"));
     main.calls.clear();
@@ -83,33 +84,34 @@ TEST_F(Form2CommitTest, EmptyWorkbookUnlocksAndAppliesTheNoWorkbookLayout) {
     EXPECT_EQ(main.calls, QStringList{QStringLiteral("no-workbook layout")});
     EXPECT_EQ(held(Holder::Text8), QStringLiteral("D4"));
     EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option6"));
-    EXPECT_EQ(stored("save3_title"), QStringLiteral("セーブデータ3"));
 }
 
-TEST_F(Form2CommitTest, ConfirmCommitsClosesThenConfirmsThePatternWindow) {
-    window->List1->setEditText(QStringLiteral("Book1.ods"));
-    window->Option11->click();
-    main.calls.clear();
+TEST(Form2Confirm, BothButtonsCommitCloseThenConfirmThePatternWindow) {
+    const QStringList closeAndConfirm{"pattern close", "pattern confirm"};
+    const struct {
+        const char* workbook;
+        QStringList calls;
+    } cases[] = {{"Book1.ods", closeAndConfirm},
+                 // Without a workbook: once from the commit, once from the unload.
+                 {"", QStringList{"no-workbook layout", "no-workbook layout"} + closeAndConfirm}};
+    for (const auto& c : cases) {
+        for (const bool upper : {true, false}) {
+            SCOPED_TRACE(std::string(upper ? "Command1" : "Command3") + " " + c.workbook);
+            Form2World world;
+            world.holdEarlierSettings();
+            world.loaded();
+            world.window->List1->setEditText(QString::fromUtf8(c.workbook));
+            world.window->Option11->click();
+            world.main.calls.clear();
 
-    window->Command1->click();
+            (upper ? world.window->Command1 : world.window->Command3)->click();
 
-    EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option11"));
-    EXPECT_EQ(main.calls, (QStringList{"pattern close", "pattern confirm"}));
-    EXPECT_TRUE(windowDestroyed());
-}
-
-TEST_F(Form2CommitTest, TheLowerConfirmButtonDoesTheSame) {
-    window->Option3->click();
-    main.calls.clear();
-
-    window->Command3->click();
-
-    EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option3"));
-    EXPECT_EQ(held(Holder::Text1), QString());
-    // Empty workbook: once from the commit, once from the unload.
-    EXPECT_EQ(main.calls, (QStringList{"no-workbook layout", "no-workbook layout", "pattern close",
-                                       "pattern confirm"}));
-    EXPECT_TRUE(windowDestroyed());
+            EXPECT_EQ(world.held(Holder::Text2), QStringLiteral("Option11"));
+            EXPECT_EQ(world.held(Holder::Text1), QString::fromUtf8(c.workbook));
+            EXPECT_EQ(world.main.calls, c.calls);
+            EXPECT_TRUE(world.windowDestroyed());
+        }
+    }
 }
 
 TEST_F(Form2CommitTest, DetectAgainRerunsTheWorkbookButtonOnly) {
@@ -124,15 +126,6 @@ TEST_F(Form2CommitTest, DetectAgainRerunsTheWorkbookButtonOnly) {
     EXPECT_EQ(window->List1->currentText(), QStringLiteral("Book1.ods"));
     EXPECT_EQ(held(Holder::Text1), QString());
     EXPECT_FALSE(windowDestroyed());
-}
-
-TEST_F(Form2CommitTest, PatternButtonShowsThePatternWindowWhileFolderIsChosen) {
-    window->Command6->click();
-    EXPECT_EQ(main.patternShows, 0);
-
-    window->Option9->click();
-    window->Command6->click();
-    EXPECT_EQ(main.patternShows, 1);
 }
 
 TEST_F(Form2CommitTest, LinkLabelOpensTheHomePage) {

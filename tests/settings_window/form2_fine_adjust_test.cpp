@@ -10,93 +10,72 @@ namespace {
 class Form2FineAdjustTest : public Form2Test {
 protected:
     void SetUp() override {
-        Form2Test::SetUp();
         holdEarlierSettings();
         loaded();
     }
-    // Types into an emptied box, key by key, as the user does.
-    void typeInto(QLineEdit* box, const QString& keys) {
-        box->clear();
-        QTest::keyClicks(box, keys);
-    }
 };
 
-TEST_F(Form2FineAdjustTest, ALoneMinusIsNoErrorAndChangesNothing) {
-    window->VScroll1->setValue(5);
-    typeInto(window->Text1, QStringLiteral("-"));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("-"));
-    EXPECT_EQ(window->VScroll1->value(), 5);
+TEST_F(Form2FineAdjustTest, TextToBarAsSixteenBitWholeNumbersInRange) {
+    const struct {
+        bool vertical; // Text1 and VScroll1, else Text2 and HScroll2
+        int barBefore;
+        bool typed; // key by key into the emptied box, else set at once
+        const char* text;
+        const char* textAfter;
+        int barAfter;
+    } cases[] = {
+        {true, 5, true, "-", "-", 5},           // a lone minus is no error
+        {true, 0, true, "1500", "1500", 150},   // "150" was the last text the bar could take
+        {false, 0, false, "40000", "40000", 0}, // beyond 16 bits
+        {true, 0, false, " 12 ", "12", 12},     // blanks accepted, the plain number written
+        {true, 12, false, " 12 ", " 12 ", 12},  // already the bar's value: kept as typed
+        {true, 12, false, "12.0", "12.0", 12},  {true, 0, true, "7.6", "8", 8}, // to the nearest
+        {true, 0, false, "2.5", "2", 2}, // exact halves to the even neighbour
+        {true, 0, false, "3.5", "4", 4},        {false, 0, false, "-2.5", "-2", -2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.vertical ? "Text1 " : "Text2 ") + '"' + c.text + '"');
+        QLineEdit* box = c.vertical ? window->Text1 : window->Text2;
+        QScrollBar* bar = c.vertical ? window->VScroll1 : window->HScroll2;
+        QScrollBar* otherBar = c.vertical ? window->HScroll2 : window->VScroll1;
+        window->VScroll1->setValue(0);
+        window->HScroll2->setValue(0);
+        bar->setValue(c.barBefore);
+        if (c.typed) {
+            box->clear();
+            QTest::keyClicks(box, QString::fromLatin1(c.text));
+        } else {
+            box->setText(QString::fromLatin1(c.text));
+        }
+        EXPECT_EQ(box->text(), QString::fromLatin1(c.textAfter));
+        EXPECT_EQ(bar->value(), c.barAfter);
+        EXPECT_EQ(otherBar->value(), 0) << "the pairs are independent";
+    }
     EXPECT_TRUE(main.dialogs.messages.empty());
 }
 
-TEST_F(Form2FineAdjustTest, OutOfRangeStaysAsTypedAndIsCommittedAsTyped) {
-    typeInto(window->Text1, QStringLiteral("1500"));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("1500"));
-    // "150" was the last text the bar could take.
-    EXPECT_EQ(window->VScroll1->value(), 150);
+TEST_F(Form2FineAdjustTest, BarStepsWriteThePlainNumber) {
+    const struct {
+        QScrollBar* bar;
+        QAbstractSlider::SliderAction action;
+        const QLineEdit* box;
+        const char* text;
+    } steps[] = {
+        {window->VScroll1, QAbstractSlider::SliderSingleStepSub, window->Text1, "-1"},
+        {window->VScroll1, QAbstractSlider::SliderPageStepSub, window->Text1, "-2"},
+        {window->HScroll2, QAbstractSlider::SliderToMaximum, window->Text2, "1000"},
+        {window->HScroll2, QAbstractSlider::SliderToMinimum, window->Text2, "-1000"},
+    };
+    for (const auto& step : steps) {
+        step.bar->triggerAction(step.action);
+        EXPECT_EQ(step.box->text(), QString::fromLatin1(step.text));
+    }
+}
 
+TEST_F(Form2FineAdjustTest, AnOutOfRangeTextIsCommittedAsTyped) {
+    window->Text1->setText(QStringLiteral("1500"));
     window->決定ボタン();
     EXPECT_EQ(held(Holder::Text3), QStringLiteral("1500"));
-}
-
-TEST_F(Form2FineAdjustTest, BeyondSixteenBitsFails) {
-    window->Text2->setText(QStringLiteral("40000"));
-    EXPECT_EQ(window->HScroll2->value(), 0);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("40000"));
-}
-
-TEST_F(Form2FineAdjustTest, BlanksAroundANumberAreAcceptedAndNormalised) {
-    window->Text1->setText(QStringLiteral(" 12 "));
-    EXPECT_EQ(window->VScroll1->value(), 12);
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("12"));
-
-    // Already the bar's value: the text stays as typed.
-    window->Text1->setText(QStringLiteral(" 12 "));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral(" 12 "));
-    window->Text1->setText(QStringLiteral("12.0"));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("12.0"));
-}
-
-TEST_F(Form2FineAdjustTest, TypingAFractionRoundsToTheNearest) {
-    typeInto(window->Text1, QStringLiteral("7"));
-    ASSERT_EQ(window->VScroll1->value(), 7);
-    QTest::keyClicks(window->Text1, QStringLiteral(".6"));
-    EXPECT_EQ(window->VScroll1->value(), 8);
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("8"));
-}
-
-TEST_F(Form2FineAdjustTest, ExactHalvesGoToTheEvenNeighbour) {
-    window->Text1->setText(QStringLiteral("2.5"));
-    EXPECT_EQ(window->VScroll1->value(), 2);
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("2"));
-    window->Text1->setText(QStringLiteral("3.5"));
-    EXPECT_EQ(window->VScroll1->value(), 4);
-    window->Text2->setText(QStringLiteral("-2.5"));
-    EXPECT_EQ(window->HScroll2->value(), -2);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("-2"));
-}
-
-TEST_F(Form2FineAdjustTest, ScrollBarStepsWriteThePlainNumber) {
-    window->VScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    EXPECT_EQ(window->VScroll1->value(), -1);
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("-1"));
-
-    window->VScroll1->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(window->VScroll1->value(), -2);
-
-    window->HScroll2->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("1000"));
-    window->HScroll2->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("-1000"));
-}
-
-TEST_F(Form2FineAdjustTest, TheTwoPairsAreIndependent) {
-    window->Text1->setText(QStringLiteral("30"));
-    window->HScroll2->setValue(-40);
-    EXPECT_EQ(window->VScroll1->value(), 30);
-    EXPECT_EQ(window->HScroll2->value(), -40);
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("30"));
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("-40"));
 }
 
 } // namespace

@@ -19,25 +19,36 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
+#include <utility>
+
 namespace velmora::testing {
 
+using Targets = std::array<bool, 4>; // the main window's drop targets 0 to 3 shown
+
 class Form2Test : public ::testing::Test {
-protected:
-    void SetUp() override { window = new Form2(main); }
-    void TearDown() override { delete window.data(); }
+public:
+    Form2Test() : window(new Form2(main)) {}
+    ~Form2Test() override { delete window.data(); }
+
+    void hold(std::initializer_list<std::pair<Holder, const char*>> texts) {
+        for (const auto& [holder, text] : texts) {
+            main.texts.setText(holder, QString::fromUtf8(text));
+        }
+    }
 
     // The holders as an earlier run left them, so that loading is no first run.
     void holdEarlierSettings() {
-        Holders& held = main.texts;
-        held.setText(Holder::Text2, QStringLiteral("Option4"));
-        held.setText(Holder::Text6, QStringLiteral("Option5"));
-        held.setText(Holder::Text22, QStringLiteral("0"));
-        held.setText(Holder::Text3, QStringLiteral("0"));
-        held.setText(Holder::Text4, QStringLiteral("0"));
-        held.setText(Holder::Combo1, QStringLiteral("9"));
-        held.setText(Holder::Text5, QStringLiteral("100"));
-        held.setText(Holder::Text25, QStringLiteral("1"));
-        held.setText(Holder::Text26, QStringLiteral("1"));
+        hold({{Holder::Text2, "Option4"},
+              {Holder::Text6, "Option5"},
+              {Holder::Text22, "0"},
+              {Holder::Text3, "0"},
+              {Holder::Text4, "0"},
+              {Holder::Combo1, "9"},
+              {Holder::Text5, "100"},
+              {Holder::Text25, "1"},
+              {Holder::Text26, "1"}});
     }
 
     // The titles as an earlier commit stored them.
@@ -56,6 +67,12 @@ protected:
     QString held(Holder holder) const { return main.texts.text(holder); }
     QString stored(const QString& name) const { return main.settings.GetSetting(name); }
 
+    void expectOnlyMessage(const QString& text, int style) {
+        ASSERT_EQ(main.dialogs.messages.size(), 1u);
+        EXPECT_EQ(main.dialogs.messages[0].text, text);
+        EXPECT_EQ(main.dialogs.messages[0].style, style);
+    }
+
     // Runs pending deletions; true when the window is gone.
     bool windowDestroyed() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -65,6 +82,11 @@ protected:
     TempStore temp;
     FakeMainWindow main;
     QPointer<Form2> window;
+};
+
+// A window of its own for one case of a table.
+struct Form2World : Form2Test {
+    void TestBody() override {}
 };
 
 } // namespace velmora::testing

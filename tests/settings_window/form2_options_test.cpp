@@ -10,90 +10,68 @@ namespace {
 class Form2OptionsTest : public Form2Test {
 protected:
     void SetUp() override {
-        Form2Test::SetUp();
         holdEarlierSettings();
         loaded();
         main.calls.clear();
     }
 };
 
-TEST_F(Form2OptionsTest, ThreeTargetsLayout) {
-    window->Text3->setText(QStringLiteral("A1"));
-    window->Option6->click();
-
-    EXPECT_EQ(main.calls,
-              (QStringList{"height 4450", "check1 3840", "target 0 hidden", "target 1 shown",
-                           "target 2 shown", "target 3 shown", "folder button hidden"}));
-    EXPECT_EQ(window->Text3->palette().color(QPalette::Base),
-              QApplication::palette().color(QPalette::Base));
-    EXPECT_NE(window->Text3->palette().color(QPalette::Base), QColor(224, 224, 224));
-    EXPECT_FALSE(window->Command6->isEnabled());
-    // Only the commit changes the held choice.
-    EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option5"));
-}
-
-TEST_F(Form2OptionsTest, BackToTheSelectedCellKeepsTheTypedAddresses) {
-    window->Option6->click();
+TEST_F(Form2OptionsTest, PlaceChoicesSwitchTheMainWindowAtOnce) {
+    const QColor unused(224, 224, 224);
+    const QColor usable = QApplication::palette().color(QPalette::Base);
+    ASSERT_NE(usable, unused);
     window->Text3->setText(QStringLiteral("A1"));
     window->Text5->setText(QStringLiteral("C9"));
-
-    window->Option5->click();
-
+    const struct {
+        QRadioButton* button;
+        int height;
+        int check1Top;
+        Targets targets;
+        bool folder; // button on the main window and pattern button here
+        QColor addressBoxes;
+    } steps[] = {
+        {window->Option6, 4450, 3840, {false, true, true, true}, false, usable},
+        {window->Option5, 2550, 1930, {true, false, false, false}, false, unused},
+        {window->Option9, 2550, 1930, {false, false, false, false}, true, unused},
+        {window->Option10, 2550, 1930, {true, false, false, false}, false, unused},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.button->objectName().toStdString());
+        step.button->click();
+        EXPECT_EQ(main.heightTwips, step.height);
+        EXPECT_EQ(main.check1TopTwips, step.check1Top);
+        EXPECT_EQ(main.targetShown, step.targets);
+        EXPECT_EQ(main.folderButtonShown, step.folder);
+        EXPECT_EQ(window->Command6->isEnabled(), step.folder);
+        for (const QLineEdit* box : {window->Text3, window->Text4, window->Text5}) {
+            EXPECT_EQ(box->palette().color(QPalette::Base), step.addressBoxes);
+        }
+    }
+    // Typed addresses stay, drop modes are left alone, and only the commit changes the choice.
     EXPECT_EQ(window->Text3->text(), QStringLiteral("A1"));
     EXPECT_EQ(window->Text5->text(), QStringLiteral("C9"));
-    EXPECT_EQ(window->Text5->palette().color(QPalette::Base), QColor(224, 224, 224));
-    EXPECT_EQ(main.targetShown, (std::array<bool, 4>{true, false, false, false}));
-    EXPECT_EQ(main.heightTwips, 2550);
-    EXPECT_EQ(main.check1TopTwips, 1930);
-}
-
-TEST_F(Form2OptionsTest, OnlyTheFolderChoiceEnablesThePatternButton) {
-    window->Option9->click();
-    EXPECT_TRUE(window->Command6->isEnabled());
-    EXPECT_TRUE(main.folderButtonShown);
-    EXPECT_EQ(main.targetShown, (std::array<bool, 4>{false, false, false, false}));
-
-    window->Option10->click();
-    EXPECT_FALSE(window->Command6->isEnabled());
-    EXPECT_FALSE(main.folderButtonShown);
-    EXPECT_EQ(main.targetShown, (std::array<bool, 4>{true, false, false, false}));
-}
-
-TEST_F(Form2OptionsTest, PlaceClicksLeaveTheDropModesAlone) {
-    window->Option6->click();
-    window->Option9->click();
     EXPECT_EQ(main.dropModeResets, 0);
-}
-
-TEST_F(Form2OptionsTest, SizingChoiceSwitchesBetweenWidthAndPercent) {
-    window->Option1->click();
-    EXPECT_EQ(main.percentInput, std::optional<bool>(false));
-    window->Option2->click();
-    EXPECT_EQ(main.percentInput, std::optional<bool>(false));
-    EXPECT_EQ(main.calls, (QStringList{"size input cm", "size input cm"}));
-
-    for (QRadioButton* percent : {window->Option3, window->Option11, window->Option12}) {
-        window->Option1->click();
-        percent->click();
-        EXPECT_EQ(main.percentInput, std::optional<bool>(true))
-            << percent->objectName().toStdString();
-    }
-    // Sizing clicks never touch the place layout.
-    EXPECT_FALSE(main.calls.join(' ').contains(QStringLiteral("height")));
-}
-
-TEST_F(Form2OptionsTest, OrderButtonsChangeNothingOnTheMainWindow) {
-    window->Option8->click();
-    EXPECT_TRUE(main.calls.isEmpty());
-}
-
-TEST_F(Form2OptionsTest, ClosingAfterThreeTargetsWithoutWorkbookHidesThemAgain) {
-    window->Option6->click();
-    ASSERT_EQ(main.targetShown, (std::array<bool, 4>{false, true, true, true}));
-    window->close();
-    EXPECT_EQ(main.targetShown, (std::array<bool, 4>{false, false, false, false}));
-    EXPECT_EQ(main.heightTwips, 2550);
     EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option5"));
+}
+
+TEST_F(Form2OptionsTest, SizingChoicesSwitchBetweenCentimetresAndPercent) {
+    window->Option8->click();
+    EXPECT_TRUE(main.calls.isEmpty()) << "order buttons change nothing on the main window";
+
+    const std::pair<QRadioButton*, bool> steps[] = {
+        {window->Option1, false}, {window->Option3, true},  {window->Option2, false},
+        {window->Option11, true}, {window->Option1, false}, {window->Option12, true},
+        {window->Option2, false}, {window->Option4, true}};
+    for (const auto& [button, percent] : steps) {
+        button->click();
+        EXPECT_EQ(main.percentInput, std::optional<bool>(percent))
+            << button->objectName().toStdString();
+    }
+    // One size-input call per click, and never a place layout.
+    EXPECT_EQ(main.calls.size(), std::size(steps));
+    for (const QString& call : main.calls) {
+        EXPECT_TRUE(call.startsWith(QStringLiteral("size input"))) << call.toStdString();
+    }
 }
 
 } // namespace

@@ -16,7 +16,6 @@ namespace {
 class Form2PresetsTest : public Form2Test {
 protected:
     void SetUp() override {
-        Form2Test::SetUp();
         holdEarlierSettings();
         storeDesignTitles();
         loaded();
@@ -43,26 +42,23 @@ TEST_F(Form2PresetsTest, SaveWritesTitlesAndTheSlotsThirteenValues) {
     window->save3_title->setText(QStringLiteral("現場 \"B\""));
     window->Option2->click();
     window->Text4->setText(QStringLiteral("B7"));
-    main.texts.setText(Holder::Combo1, QStringLiteral("12"));
-    main.texts.setText(Holder::Check1, QStringLiteral("1"));
-    main.texts.setText(Holder::Text26, QStringLiteral("3"));
+    hold({{Holder::Combo1, "12"}, {Holder::Check1, "1"}, {Holder::Text26, "3"}});
 
     window->save3->click();
 
     EXPECT_EQ(window->windowTitle(), QStringLiteral("現場 \"B\"　へ保存しました。"));
-    EXPECT_EQ(stored("save3_title"), QStringLiteral("現場 \"B\""));
-    EXPECT_EQ(stored("save1_title"), QStringLiteral("セーブデータ1"));
-    EXPECT_EQ(stored("save3_Option"), QStringLiteral("Option2"));
-    EXPECT_EQ(stored("save3_paste-url-2"), QStringLiteral("B7"));
-    EXPECT_EQ(stored("save3_Combo1"), QStringLiteral("12"));
-    EXPECT_EQ(stored("save3_zu-comp"), QStringLiteral("1"));
-    EXPECT_EQ(stored("save3_renzoku-p1-p2"), QStringLiteral("3"));
+    const std::pair<const char*, const char*> values[] = {
+        {"save3_title", "現場 \"B\""}, {"save1_title", "セーブデータ1"},
+        {"save3_Option", "Option2"},   {"save3_paste-url-2", "B7"},
+        {"save3_Combo1", "12"},        {"save3_zu-comp", "1"},
+        {"save3_renzoku-p1-p2", "3"}};
+    for (const auto& [name, text] : values) {
+        EXPECT_EQ(stored(name), QString::fromUtf8(text)) << name;
+    }
     // Titles of all five plus thirteen values of slot 3, nothing else.
     EXPECT_EQ(main.settings.valueNames().size(), 5 + 13);
     EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option2"));
-}
 
-TEST_F(Form2PresetsTest, AnEmptyTitleGivesTheBareMessage) {
     window->save2_title->clear();
     window->save2->click();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("　へ保存しました。"));
@@ -77,11 +73,11 @@ TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
     window->Text5->setText(QStringLiteral("C3"));
     window->Text1->setText(QStringLiteral("1500"));
     window->Text2->setText(QStringLiteral("-7"));
-    main.texts.setText(Holder::Combo1, QStringLiteral("20"));
-    main.texts.setText(Holder::Text5, QStringLiteral("85"));
-    main.texts.setText(Holder::Check1, QStringLiteral("1"));
-    main.texts.setText(Holder::Text25, QStringLiteral("2"));
-    main.texts.setText(Holder::Text26, QStringLiteral("5"));
+    hold({{Holder::Combo1, "20"},
+          {Holder::Text5, "85"},
+          {Holder::Check1, "1"},
+          {Holder::Text25, "2"},
+          {Holder::Text26, "5"}});
     window->save4->click();
     const std::map<Holder, QString> saved = heldRecord();
     ASSERT_EQ(saved.at(Holder::Text3), QStringLiteral("1500"));
@@ -93,11 +89,11 @@ TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
     window->Text3->setText(QStringLiteral("Z9"));
     window->Text1->setText(QStringLiteral("0"));
     window->save1->click();
-    main.texts.setText(Holder::Combo1, QStringLiteral("3"));
-    main.texts.setText(Holder::Text5, QStringLiteral("50"));
-    main.texts.setText(Holder::Check1, QStringLiteral("0"));
-    main.texts.setText(Holder::Text25, QStringLiteral("0"));
-    main.texts.setText(Holder::Text26, QStringLiteral("0"));
+    hold({{Holder::Combo1, "3"},
+          {Holder::Text5, "50"},
+          {Holder::Check1, "0"},
+          {Holder::Text25, "0"},
+          {Holder::Text26, "0"}});
     ASSERT_NE(heldRecord(), saved);
 
     window->load4->click();
@@ -115,7 +111,7 @@ TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
     EXPECT_EQ(window->Text2->text(), QStringLiteral("-7"));
     EXPECT_EQ(window->HScroll2->value(), -7);
     EXPECT_TRUE(main.folderButtonShown);
-    EXPECT_TRUE(window->Command6->isEnabled());
+    EXPECT_EQ(main.percentInput, std::optional<bool>(true));
 }
 
 TEST_F(Form2PresetsTest, LoadKeepsTheChosenWorkbook) {
@@ -144,33 +140,24 @@ TEST_F(Form2PresetsTest, LoadWithoutWorkbookAppliesTheNoWorkbookLayoutFirst) {
     EXPECT_EQ(main.heightTwips, 4450);
 }
 
-TEST_F(Form2PresetsTest, LoadingANeverSavedSlotChangesNothing) {
+TEST_F(Form2PresetsTest, LoadingASlotNeverSavedOrWithoutItsChoiceChangesNothing) {
     for (QPushButton* save : {window->save1, window->save2, window->save4, window->save5}) {
         save->click();
     }
+    main.settings.SaveSetting(QStringLiteral("save2_Option"), QString());
     window->Text3->setText(QStringLiteral("typed"));
     const auto storeBefore = storeContents();
     const auto heldBefore = heldRecord();
     ASSERT_EQ(stored("save3_Option"), QString());
 
-    window->load3->click();
-
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ3　は保存されていません。"));
-    EXPECT_EQ(storeContents(), storeBefore);
-    EXPECT_EQ(heldRecord(), heldBefore);
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("typed"));
-}
-
-TEST_F(Form2PresetsTest, ASlotWhoseChoiceWasRemovedCountsAsNeverSaved) {
-    window->save2->click();
-    window->save1->click();
-    main.settings.SaveSetting(QStringLiteral("save2_Option"), QString());
-    const auto storeBefore = storeContents();
-
-    window->load2->click();
-
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ2　は保存されていません。"));
-    EXPECT_EQ(storeContents(), storeBefore);
+    for (const auto& [load, title] :
+         {std::pair{window->load3, "セーブデータ3"}, std::pair{window->load2, "セーブデータ2"}}) {
+        load->click();
+        EXPECT_EQ(window->windowTitle(), QString::fromUtf8(title) + "　は保存されていません。");
+        EXPECT_EQ(storeContents(), storeBefore);
+        EXPECT_EQ(heldRecord(), heldBefore);
+        EXPECT_EQ(window->Text3->text(), QStringLiteral("typed"));
+    }
 }
 
 TEST_F(Form2PresetsTest, AFailedWriteIsNotReportedAsSaved) {

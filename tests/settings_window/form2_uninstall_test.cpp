@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 namespace velmora::testing {
@@ -15,7 +16,6 @@ namespace {
 class Form2UninstallTest : public Form2Test {
 protected:
     void SetUp() override {
-        Form2Test::SetUp();
         holdEarlierSettings();
         loaded();
         window->save1->click();
@@ -26,11 +26,6 @@ protected:
         main.calls.clear();
     }
 
-    const SaveDialogOptions& onlyDialog() const {
-        EXPECT_EQ(main.dialogs.saveDialogs.size(), 1u);
-        return main.dialogs.saveDialogs.front();
-    }
-
     QTemporaryDir target;
 };
 
@@ -39,7 +34,8 @@ TEST_F(Form2UninstallTest, CancelledExportWritesNothingButStillAppliesTheLayout)
 
     window->Command7->click();
 
-    const SaveDialogOptions& dialog = onlyDialog();
+    ASSERT_EQ(main.dialogs.saveDialogs.size(), 1u);
+    const SaveDialogOptions& dialog = main.dialogs.saveDialogs.front();
     EXPECT_EQ(dialog.title, QStringLiteral("レジストリを書き出して保存"));
     EXPECT_EQ(dialog.initialDir, QDir::homePath());
     EXPECT_EQ(dialog.initialName, QStringLiteral("Velmora"));
@@ -58,38 +54,39 @@ TEST_F(Form2UninstallTest, ExportWritesExactlyTheChosenNameAndSaysSo) {
 
     window->Command7->click();
 
-    ASSERT_EQ(main.dialogs.messages.size(), 1u);
-    EXPECT_EQ(main.dialogs.messages[0].text,
-              path + QStringLiteral("\r\nに保存しました。\r\n\r\n設定を復元する場合は、このreg"
-                                    "ファイルを実行してください。"));
-    EXPECT_EQ(main.dialogs.messages[0].style, kStyleInformation);
+    expectOnlyMessage(path + QStringLiteral("\r\nに保存しました。\r\n\r\n設定を復元する場合は、"
+                                            "このregファイルを実行してください。"),
+                      kStyleInformation);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray contents = file.readAll();
-    EXPECT_FALSE(contents.isEmpty());
+    const QByteArray slotValue =
+        QStringEncoder(QStringEncoder::Utf16LE).encode(QStringLiteral("\"save1_Option\"="));
+    EXPECT_TRUE(file.readAll().contains(slotValue));
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".reg")));
     EXPECT_EQ(main.calls.last(), QStringLiteral("no-workbook layout"));
 }
 
-TEST_F(Form2UninstallTest, UnwritableTargetIsReportedAsAnError) {
-    const QString path = target.filePath(QStringLiteral("missing folder/Velmora.reg"));
-    main.dialogs.saveAnswers.push_back(path);
+TEST(Form2Export, ATargetThatCannotBeWrittenIsReportedAsAnError) {
+    const QTemporaryDir target;
+    for (const QString& path :
+         {target.filePath(QStringLiteral("missing folder/Velmora.reg")), target.path()}) {
+        SCOPED_TRACE(path.toStdString());
+        Form2World world;
+        world.holdEarlierSettings();
+        world.loaded();
+        world.main.dialogs.saveAnswers.push_back(path);
 
-    window->Command7->click();
+        world.window->Command7->click();
 
-    ASSERT_EQ(main.dialogs.messages.size(), 1u);
-    EXPECT_EQ(main.dialogs.messages[0].style, kStyleCritical);
-    EXPECT_TRUE(main.dialogs.messages[0].text.startsWith(path + QStringLiteral("\r\n")));
-    EXPECT_FALSE(main.dialogs.messages[0].text.contains(QStringLiteral("に保存しました。")));
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(main.calls.last(), QStringLiteral("no-workbook layout"));
-}
-
-TEST_F(Form2UninstallTest, AFolderAsTargetIsReportedAsAnError) {
-    main.dialogs.saveAnswers.push_back(target.path());
-    window->Command7->click();
-    ASSERT_EQ(main.dialogs.messages.size(), 1u);
-    EXPECT_EQ(main.dialogs.messages[0].style, kStyleCritical);
+        ASSERT_EQ(world.main.dialogs.messages.size(), 1u);
+        const ShownMessage& message = world.main.dialogs.messages[0];
+        EXPECT_EQ(message.style, kStyleCritical);
+        EXPECT_TRUE(message.text.startsWith(path + QStringLiteral("\r\n")));
+        EXPECT_FALSE(message.text.contains(QStringLiteral("に保存しました。")));
+        EXPECT_EQ(world.main.calls.last(), QStringLiteral("no-workbook layout"));
+    }
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList());
 }
 
 TEST_F(Form2UninstallTest, CancelledDeleteLeavesEverythingAsItWas) {
@@ -98,38 +95,41 @@ TEST_F(Form2UninstallTest, CancelledDeleteLeavesEverythingAsItWas) {
 
     window->Command2->click();
 
-    ASSERT_EQ(main.dialogs.messages.size(), 1u);
-    EXPECT_EQ(main.dialogs.messages[0].text, QStringLiteral("レジストリを削除しますか？"));
-    EXPECT_EQ(main.dialogs.messages[0].style, kStyleExclamationOkCancel);
+    expectOnlyMessage(QStringLiteral("レジストリを削除しますか？"), kStyleExclamationOkCancel);
     EXPECT_EQ(main.settings.valueNames(), before);
     EXPECT_EQ(main.mainWindowCloses, 0);
     EXPECT_FALSE(windowDestroyed());
 }
 
-TEST_F(Form2UninstallTest, DeleteRemovesTheStoreAndEndsTheProgram) {
-    window->Command2->click();
+TEST(Form2Delete, EmptiesTheStoreAndEndsTheProgramAlsoWhenAlreadyRemoved) {
+    const struct {
+        bool removedBehindOurBack;
+        const char* message;
+        int style;
+    } cases[] = {{false, "削除しました。", kStyleInformation}, {true, "削除済みです。", kStyleOk}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        Form2World world;
+        world.holdEarlierSettings();
+        world.loaded();
+        world.window->save1->click();
+        world.main.onCloseMainWindow = [&world] {
+            writeRecordFromHolders(world.main.settings, world.main.texts);
+        };
+        if (c.removedBehindOurBack) {
+            ASSERT_EQ(world.main.settings.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+        }
 
-    ASSERT_EQ(main.dialogs.messages.size(), 2u);
-    EXPECT_EQ(main.dialogs.messages[1].text, QStringLiteral("削除しました。"));
-    EXPECT_EQ(main.dialogs.messages[1].style, kStyleInformation);
-    EXPECT_EQ(main.mainWindowCloses, 1);
-    EXPECT_TRUE(main.settings.valueNames().isEmpty());
-    EXPECT_FALSE(QFile::exists(main.settings.location()));
-    EXPECT_TRUE(windowDestroyed());
-}
+        world.window->Command2->click();
 
-TEST_F(Form2UninstallTest, DeleteAfterRemovalBehindTheProgramsBack) {
-    ASSERT_EQ(main.settings.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
-
-    window->Command2->click();
-
-    ASSERT_EQ(main.dialogs.messages.size(), 2u);
-    EXPECT_EQ(main.dialogs.messages[1].text, QStringLiteral("削除済みです。"));
-    EXPECT_EQ(main.dialogs.messages[1].style, kStyleOk);
-    EXPECT_EQ(main.mainWindowCloses, 1);
-    EXPECT_TRUE(main.settings.valueNames().isEmpty());
-    EXPECT_FALSE(QFile::exists(main.settings.location()));
-    EXPECT_TRUE(windowDestroyed());
+        ASSERT_EQ(world.main.dialogs.messages.size(), 2u);
+        EXPECT_EQ(world.main.dialogs.messages[1].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(world.main.dialogs.messages[1].style, c.style);
+        EXPECT_EQ(world.main.mainWindowCloses, 1);
+        EXPECT_TRUE(world.main.settings.valueNames().isEmpty());
+        EXPECT_FALSE(QFile::exists(world.main.settings.location()));
+        EXPECT_TRUE(world.windowDestroyed());
+    }
 }
 
 } // namespace

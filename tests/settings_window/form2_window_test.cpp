@@ -15,53 +15,47 @@ namespace {
 TEST_F(Form2Test, DesignStateBeforeLoading) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("ファイル選択"));
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(window->testAttribute(Qt::WA_DeleteOnClose));
     const double dpi = window->logicalDpiY();
     EXPECT_EQ(window->size(), QSize(twipsToPixels(10335, dpi), twipsToPixels(8220, dpi)));
     EXPECT_EQ(window->Frame4->geometry(),
               QRect(twipsToPixels(1440, dpi), twipsToPixels(2280, dpi), twipsToPixels(1935, dpi),
                     twipsToPixels(1095, dpi)));
     EXPECT_EQ(window->Frame4->parentWidget(), window->Frame1);
-
-    EXPECT_TRUE(window->Option4->isChecked());
-    EXPECT_TRUE(window->Option5->isChecked());
-    EXPECT_TRUE(window->Option7->isChecked());
-    EXPECT_FALSE(window->Command6->isEnabled());
-    EXPECT_EQ(window->Text3->palette().color(QPalette::Base), QColor(224, 224, 224));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("0"));
-    EXPECT_EQ(window->VScroll1->minimum(), -1000);
-    EXPECT_EQ(window->VScroll1->maximum(), 1000);
-    EXPECT_EQ(window->save5_title->text(), QStringLiteral("セーブデータ5"));
     // Nothing reaches the main window before loading.
     EXPECT_TRUE(main.calls.isEmpty());
 }
 
 TEST_F(Form2Test, CaptionsKeepTheirExactSpacesAndQuotes) {
     const QString nineWideSpaces(9, QChar(0x3000));
-    EXPECT_EQ(window->Label7->text(), QStringLiteral("\"1\"に貼り付ける") + nineWideSpaces +
-                                          QStringLiteral("セルアドレス"));
-    EXPECT_EQ(window->Label9->text(), QStringLiteral("\"3\"に貼り付ける") + nineWideSpaces +
-                                          QStringLiteral("セルアドレス"));
-    EXPECT_EQ(window->Option12->text(), QStringLiteral("セルの横幅で、\u3000  \u3000\u3000〃"));
-    EXPECT_EQ(window->Option4->text(), QStringLiteral("セルの縦か横の小さい方の幅で、\u3000〃"));
-    EXPECT_EQ(window->Label6->text(),
-              QStringLiteral("設定の保存にはレジストリ\"quillmere\"を使用しています。"));
-    EXPECT_EQ(window->Frame5->title(), QStringLiteral("起動中のエクセルファイル名"));
-    EXPECT_EQ(window->Command2->text(), QStringLiteral("レジストリを削除して終了"));
-    EXPECT_EQ(window->Label13->text(), QStringLiteral("github.com/velmora/velmora"));
+    const std::pair<QString, QString> captions[] = {
+        {window->Label7->text(), "\"1\"に貼り付ける" + nineWideSpaces + "セルアドレス"},
+        {window->Label9->text(), "\"3\"に貼り付ける" + nineWideSpaces + "セルアドレス"},
+        {window->Option12->text(), "セルの横幅で、\u3000  \u3000\u3000〃"},
+        {window->Option4->text(), "セルの縦か横の小さい方の幅で、\u3000〃"},
+        {window->Label6->text(), "設定の保存にはレジストリ\"quillmere\"を使用しています。"},
+        {window->Frame5->title(), "起動中のエクセルファイル名"},
+        {window->Command2->text(), "レジストリを削除して終了"},
+        {window->Label13->text(), "github.com/velmora/velmora"},
+    };
+    for (const auto& [shown, expected] : captions) {
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST_F(Form2Test, FramesAreBoldAndColouredButTheirControlsAreNot) {
+    const auto colour = [](const QWidget* widget) {
+        return widget->palette().color(QPalette::WindowText);
+    };
     EXPECT_TRUE(window->Frame1->font().bold());
-    EXPECT_EQ(window->Frame1->font().family(), QStringLiteral("Noto Sans CJK JP"));
-    EXPECT_EQ(window->Frame1->palette().color(QPalette::WindowText), QColor(128, 128, 255));
-    EXPECT_EQ(window->Frame2->palette().color(QPalette::WindowText), QColor(255, 128, 128));
-    EXPECT_FALSE(window->Option7->font().bold());
-    EXPECT_EQ(window->Option7->font().pointSizeF(), 9.0);
-    EXPECT_NE(window->Option1->palette().color(QPalette::WindowText), QColor(128, 128, 255));
-    EXPECT_NE(window->Label4->palette().color(QPalette::WindowText), QColor(128, 128, 255));
-    EXPECT_EQ(window->Label12->palette().color(QPalette::WindowText), QColor(192, 192, 192));
-    EXPECT_EQ(window->Label13->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(colour(window->Frame1), QColor(128, 128, 255));
+    EXPECT_EQ(colour(window->Frame2), QColor(255, 128, 128));
+    for (const QWidget* control :
+         std::initializer_list<const QWidget*>{window->Option1, window->Label4}) {
+        EXPECT_FALSE(control->font().bold()) << control->objectName().toStdString();
+        EXPECT_NE(colour(control), QColor(128, 128, 255)) << control->objectName().toStdString();
+    }
+    EXPECT_EQ(colour(window->Label12), QColor(192, 192, 192));
+    EXPECT_EQ(colour(window->Label13), QColor(0, 0, 255));
 }
 
 TEST_F(Form2Test, EveryCaptionFitsItsControl) {
@@ -88,23 +82,19 @@ TEST_F(Form2Test, FirstStartFillsTheFiveSlotsFromTheDesign) {
 
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("初回起動でしたのでレジストリへ保存しました。"));
+    const std::pair<const char*, const char*> values[] = {
+        {"Option", "Option4"},   {"paste-check", "Option5"}, {"junjo", "0"},
+        {"bityousei-tate", "0"}, {"bityousei-yoko", "0"},    {"paste-url-1", ""},
+        {"zu-comp", "0"}};
     for (int slot = 1; slot <= 5; ++slot) {
-        SCOPED_TRACE(slot);
         const QString prefix = QStringLiteral("save%1_").arg(slot);
         EXPECT_EQ(stored(prefix + "title"), QStringLiteral("セーブデータ%1").arg(slot));
-        EXPECT_EQ(stored(prefix + "Option"), QStringLiteral("Option4"));
-        EXPECT_EQ(stored(prefix + "paste-check"), QStringLiteral("Option5"));
-        EXPECT_EQ(stored(prefix + "junjo"), QStringLiteral("0"));
-        EXPECT_EQ(stored(prefix + "bityousei-tate"), QStringLiteral("0"));
-        EXPECT_EQ(stored(prefix + "bityousei-yoko"), QStringLiteral("0"));
-        EXPECT_EQ(stored(prefix + "paste-url-1"), QString());
-        EXPECT_EQ(stored(prefix + "zu-comp"), QStringLiteral("0"));
+        for (const auto& [name, text] : values) {
+            EXPECT_EQ(stored(prefix + name), text) << prefix.toStdString() << name;
+        }
     }
     // Five titles and five times thirteen values; the record itself waits for the close.
     EXPECT_EQ(main.settings.valueNames().size(), 70);
-    EXPECT_EQ(stored("Option"), QString());
-    EXPECT_EQ(window->save1_title->text(), QStringLiteral("セーブデータ1"));
-    EXPECT_EQ(window->save5_title->text(), QStringLiteral("セーブデータ5"));
     EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option4"));
     EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option5"));
 }
@@ -122,102 +112,56 @@ TEST_F(Form2Test, LaterLoadWritesNothingAndShowsStoredTitles) {
     EXPECT_EQ(window->save1_title->text(), QString());
 }
 
-TEST_F(Form2Test, HeldChoicesSelectTheirButtons) {
+TEST_F(Form2Test, NamesOfNoButtonKeepTheSelectionAndOffsetsNoBarCanShowStayInTheBox) {
     holdEarlierSettings();
-    main.texts.setText(Holder::Text2, QStringLiteral("Option11"));
-    main.texts.setText(Holder::Text6, QStringLiteral("Option9"));
-    main.texts.setText(Holder::Text22, QStringLiteral("1"));
-
-    loaded();
-
-    EXPECT_TRUE(window->Option11->isChecked());
-    EXPECT_TRUE(window->Option9->isChecked());
-    EXPECT_TRUE(window->Option8->isChecked());
-    EXPECT_TRUE(window->Command6->isEnabled());
-    EXPECT_TRUE(main.folderButtonShown);
-    EXPECT_EQ(main.percentInput, std::optional<bool>(true));
-}
-
-TEST_F(Form2Test, NamesOfNoButtonKeepTheDesignSelection) {
-    holdEarlierSettings();
-    main.texts.setText(Holder::Text2, QStringLiteral("option4"));
-    main.texts.setText(Holder::Text6, QStringLiteral("Option7"));
-    main.texts.setText(Holder::Text22, QStringLiteral("01"));
+    hold({{Holder::Text2, "option4"},
+          {Holder::Text6, "Option7"},
+          {Holder::Text22, "01"},
+          {Holder::Text7, " A1 "},
+          {Holder::Text3, "2000"},
+          {Holder::Text4, "abc"}});
     window->Option1->setChecked(true); // not the design; shows that load leaves it alone
 
     loaded();
 
     EXPECT_TRUE(window->Option1->isChecked());
-    EXPECT_FALSE(window->Option4->isChecked());
     EXPECT_TRUE(window->Option5->isChecked());
     EXPECT_TRUE(window->Option7->isChecked());
     // Not a first run: the lower-case name is not empty.
     EXPECT_EQ(main.settings.valueNames().size(), 0);
-}
-
-TEST_F(Form2Test, HeldTextsFillTheBoxesAndOutOfRangeOffsetsLeaveTheBarsAlone) {
-    holdEarlierSettings();
-    main.texts.setText(Holder::Text7, QStringLiteral(" A1 "));
-    main.texts.setText(Holder::Text8, QStringLiteral("B2"));
-    main.texts.setText(Holder::Text9, QStringLiteral("C3"));
-    main.texts.setText(Holder::Text3, QStringLiteral("2000"));
-    main.texts.setText(Holder::Text4, QStringLiteral("-15"));
-
-    loaded();
-
     EXPECT_EQ(window->Text3->text(), QStringLiteral(" A1 "));
-    EXPECT_EQ(window->Text4->text(), QStringLiteral("B2"));
-    EXPECT_EQ(window->Text5->text(), QStringLiteral("C3"));
     EXPECT_EQ(window->Text1->text(), QStringLiteral("2000"));
     EXPECT_EQ(window->VScroll1->value(), 0);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("-15"));
-    EXPECT_EQ(window->HScroll2->value(), -15);
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("abc"));
+    EXPECT_EQ(window->HScroll2->value(), 0);
 }
 
-TEST_F(Form2Test, LettersAsOffsetStayInTheBox) {
-    holdEarlierSettings();
-    main.texts.setText(Holder::Text3, QStringLiteral("abc"));
-    loaded();
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("abc"));
-    EXPECT_EQ(window->VScroll1->value(), 0);
-}
+TEST(Form2Close, AppliesTheNoWorkbookLayoutOnlyWithoutAWorkbook) {
+    const struct {
+        const char* workbook;
+        int noWorkbookLayouts;
+        int height;
+        Targets targets;
+    } cases[] = {{"", 1, 2550, {false, false, false, false}},
+                 {"Book1.ods", 0, 4450, {false, true, true, true}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.workbook);
+        Form2World world;
+        world.holdEarlierSettings();
+        world.loaded();
+        world.window->Option6->click(); // three targets, not yet committed
+        world.window->List1->setEditText(QString::fromUtf8(c.workbook));
 
-TEST_F(Form2Test, ClosingWithoutWorkbookRestoresTheNoWorkbookLayout) {
-    holdEarlierSettings();
-    main.texts.setText(Holder::Text6, QStringLiteral("Option6"));
-    loaded();
-    ASSERT_EQ(main.heightTwips, 4450);
+        world.window->close();
+        world.window->close(); // unloads once only
 
-    window->close();
-
-    EXPECT_EQ(main.noWorkbookLayouts, 1);
-    EXPECT_EQ(main.heightTwips, 2550);
-    EXPECT_EQ(main.check1TopTwips, 1930);
-    EXPECT_EQ(main.targetShown, (std::array<bool, 4>{false, false, false, false}));
-    EXPECT_EQ(main.patternCloses, 1);
-    EXPECT_TRUE(windowDestroyed());
-}
-
-TEST_F(Form2Test, ClosingWithAWorkbookKeepsTheLayout) {
-    holdEarlierSettings();
-    main.texts.setText(Holder::Text6, QStringLiteral("Option6"));
-    loaded();
-    window->List1->setEditText(QStringLiteral("Book1.ods"));
-
-    window->close();
-
-    EXPECT_EQ(main.noWorkbookLayouts, 0);
-    EXPECT_EQ(main.heightTwips, 4450);
-    EXPECT_EQ(main.targetShown, (std::array<bool, 4>{false, true, true, true}));
-    EXPECT_EQ(main.patternCloses, 1);
-}
-
-TEST_F(Form2Test, UnloadRunsOnceAlthoughClosedTwice) {
-    holdEarlierSettings();
-    loaded();
-    window->close();
-    window->close();
-    EXPECT_EQ(main.patternCloses, 1);
+        EXPECT_EQ(world.main.noWorkbookLayouts, c.noWorkbookLayouts);
+        EXPECT_EQ(world.main.heightTwips, c.height);
+        EXPECT_EQ(world.main.targetShown, c.targets);
+        EXPECT_EQ(world.main.patternCloses, 1);
+        EXPECT_EQ(world.held(Holder::Text6), QStringLiteral("Option5"));
+        EXPECT_TRUE(world.windowDestroyed());
+    }
 }
 
 TEST_F(Form2Test, LockedWorkbookBoxRefusesTypingAndPicking) {
@@ -243,7 +187,7 @@ TEST_F(Form2Test, LockedWorkbookBoxRefusesTypingAndPicking) {
 
 TEST_F(Form2Test, AFailingHandlerIsReportedAndTheWindowLivesOn) {
     holdEarlierSettings();
-    main.texts.setText(Holder::Text6, QStringLiteral("Option9"));
+    hold({{Holder::Text6, "Option9"}});
     loaded();
     main.onShowPattern = [] {
         throw std::runtime_error("pattern window failed");
@@ -251,9 +195,7 @@ TEST_F(Form2Test, AFailingHandlerIsReportedAndTheWindowLivesOn) {
 
     window->Command6->click();
 
-    ASSERT_EQ(main.dialogs.messages.size(), 1u);
-    EXPECT_EQ(main.dialogs.messages[0].text, QStringLiteral("pattern window failed"));
-    EXPECT_EQ(main.dialogs.messages[0].style, kStyleCritical);
+    expectOnlyMessage(QStringLiteral("pattern window failed"), kStyleCritical);
     EXPECT_FALSE(windowDestroyed());
 }
 
