@@ -10,20 +10,12 @@
 namespace velmora::testing {
 namespace {
 
+// The progress window's life as a list: "show", each caption, "close".
 struct RecordingProgress : ProgressView {
-    void show() override {
-        visible = true;
-        ++shows;
-    }
-    void setCaption(const QString& text) override { captions << text; }
-    void close() override {
-        visible = false;
-        ++closes;
-    }
-    bool visible = false;
-    int shows = 0;
-    int closes = 0;
-    QStringList captions;
+    void show() override { events << QStringLiteral("show"); }
+    void setCaption(const QString& text) override { events << text; }
+    void close() override { events << QStringLiteral("close"); }
+    QStringList events;
 };
 
 class FolderPaste : public PasteFixture {
@@ -129,22 +121,16 @@ TEST_F(FolderPaste, OrdinaryJpgFilesInAnyCaseSortedByCodeUnits) {
     EXPECT_EQ(fileNamesOfPictures(), expected);
 }
 
-TEST_F(FolderPaste, ProgressCountsEachPhotoAndClosesAfterwards) {
+TEST_F(FolderPaste, ProgressShowsBeforeEachPhotoThenPaintsThenCountsAndClosesAfterwards) {
     makeFolder(numbered(5));
-    QStringList captionsAtEvents;
     ui.onProcessEvents = [&] {
-        EXPECT_TRUE(progress.visible);
-        captionsAtEvents << progress.captions.join(QLatin1Char(','));
+        progress.events << QStringLiteral("paint");
     };
     run();
-    EXPECT_EQ(progress.captions, (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5"}));
-    EXPECT_EQ(ui.processEventsCalls, 5);
-    EXPECT_EQ(progress.shows, 5);
-    EXPECT_EQ(progress.closes, 1);
-    EXPECT_FALSE(progress.visible);
-    // Events run after showing and before each photo's caption is set.
-    EXPECT_EQ(captionsAtEvents.front(), QString());
-    EXPECT_EQ(captionsAtEvents.back(), QStringLiteral("1/5,2/5,3/5,4/5"));
+    EXPECT_EQ(progress.events,
+              (QStringList{"show", "paint", "1/5", "show", "paint", "2/5", "show", "paint", "3/5",
+                           "show", "paint", "4/5", "show", "paint", "5/5", "close"}));
+    EXPECT_EQ(fake.pictures().size(), 5u);
 }
 
 TEST(FolderPasteNothing, CancelOrAFolderWithoutJpgLeavesTheWorkbookUntouched) {
@@ -162,7 +148,7 @@ TEST(FolderPasteNothing, CancelOrAFolderWithoutJpgLeavesTheWorkbookUntouched) {
                   QStringLiteral("画像ディレクトリと適当なファイルを指定して下さい"));
         EXPECT_TRUE(world.ui.messages.empty());
         EXPECT_TRUE(world.fake.activeSheet()->shapes.empty());
-        EXPECT_EQ(world.progress.shows, 0);
+        EXPECT_TRUE(world.progress.events.isEmpty());
         EXPECT_EQ(world.fake.screenUpdatingHistory, (std::vector<bool>{false, true}));
         world.expectRunClosed();
     }
@@ -175,19 +161,21 @@ TEST(FolderPasteFailures, EndInTheOneMessageKeepingWhatWasPasted) {
         std::function<void(FolderWorld&)> setUp;
         std::size_t kept;
         std::size_t dialogs;
+        qsizetype shown; // the progress window
     } cases[] = {
         {"the fourth of seven fails", 7,
-         [](FolderWorld& w) { w.fake.failCall(QStringLiteral("Worksheet.addPicture"), 4); }, 3, 1},
-        {"gap \"a\"", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, "a"); }, 1, 1},
-        {"empty gap", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, ""); }, 1, 1},
+         [](FolderWorld& w) { w.fake.failCall(QStringLiteral("Worksheet.addPicture"), 4); }, 3, 1,
+         4},
+        {"gap \"a\"", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, "a"); }, 1, 1, 1},
+        {"empty gap", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, ""); }, 1, 1, 1},
         {"rows 1 and 4 fit, row 7 is beyond the last", 3,
          [](FolderWorld& w) {
              w.fake.maxRows = 6;
              w.holders.setText(Holder::Text25, "2");
          },
-         2, 1},
-        {"no workbook", 2, [](FolderWorld& w) { w.holders.setText(Holder::Text1, ""); }, 0, 0},
-        {"no application", 2, [](FolderWorld& w) { w.fake.setRunning(false); }, 0, 0},
+         2, 1, 3},
+        {"no workbook", 2, [](FolderWorld& w) { w.holders.setText(Holder::Text1, ""); }, 0, 0, 0},
+        {"no application", 2, [](FolderWorld& w) { w.fake.setRunning(false); }, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,8 +186,11 @@ TEST(FolderPasteFailures, EndInTheOneMessageKeepingWhatWasPasted) {
         world.expectOneErrorMessage();
         EXPECT_EQ(world.fake.pictures().size(), c.kept);
         EXPECT_EQ(world.ui.openDialogs.size(), c.dialogs);
-        EXPECT_EQ(world.progress.closes, c.kept > 0 ? 1 : 0);
-        EXPECT_FALSE(world.progress.visible);
+        // Shown before each photo tried, and gone at the end.
+        const QStringList& events = world.progress.events;
+        EXPECT_EQ(events.count(QStringLiteral("show")), c.shown);
+        EXPECT_TRUE(events.isEmpty() || events.last() == QLatin1String("close"))
+            << events.join(' ').toStdString();
         world.expectRunClosed();
     }
 }
@@ -230,7 +221,7 @@ TEST_F(FolderPaste, HundredThousandNamesFailBeforeAnythingIsPasted) {
     run();
     expectOneErrorMessage();
     EXPECT_EQ(fake.callCount(QStringLiteral("Worksheet.addPicture")), 0);
-    EXPECT_EQ(progress.shows, 0);
+    EXPECT_TRUE(progress.events.isEmpty());
     expectRunClosed();
 
     // One fewer fits.
