@@ -71,6 +71,8 @@ TEST(FolderPasteRows, TheGapsAfterEachPhotoAndEachThirdPhoto) {
     } cases[] = {
         {"1", "3", "B3", 7, {{3, 2}, {5, 2}, {7, 2}, {11, 2}, {13, 2}, {15, 2}, {19, 2}}},
         {"0", " 0 ", "C2", 5, {{2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}}},
+        // The row is a whole number only when the cell is addressed: 5.5 rounds to even 6.
+        {"1.5", "0", "B3", 3, {{3, 2}, {6, 2}, {8, 2}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.start);
