@@ -75,7 +75,7 @@ TEST(FolderPasteRows, TheGapsAfterEachPhotoAndEachThirdPhoto) {
         {"1.5", "0", "B3", 3, {{3, 2}, {6, 2}, {8, 2}}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.start);
+        SCOPED_TRACE(std::string("gaps ") + c.gap + " and " + c.pageGap);
         FolderWorld world;
         world.holders.setText(Holder::Text25, QString::fromLatin1(c.gap));
         world.holders.setText(Holder::Text26, QString::fromLatin1(c.pageGap));
