@@ -58,7 +58,7 @@ private:
     QList<double> rows_;
 };
 
-// Where a picture should be, in points, and the cell it should be anchored to.
+// Where a picture should be, in points.
 struct Placement {
     double left = 0;
     double top = 0;

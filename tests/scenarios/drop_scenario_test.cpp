@@ -136,8 +136,9 @@ TEST_F(DropScenario, EachSizingModePlacesThePictureInTheSelectedCell) {
 TEST_F(DropScenario, NumberedTargetsPasteAtTheirAddressesAndOrderOneSendsToTheBack) {
     office().createWorkbook(QStringLiteral("Targets.ods"));
     kGrid.applyTo(admin());
+    admin().merge({}, QStringLiteral("C5:D6"));
     admin().addRectangle({}, QStringLiteral("Frame"), 10, 10, 300, 200);
-    save({{"Option", "Option1"},
+    save({{"Option", "Option2"},
           {"Combo1", "1"},
           {"paste-check", "Option6"},
           {"paste-url-1", "B2"},
@@ -152,11 +153,16 @@ TEST_F(DropScenario, NumberedTargetsPasteAtTheirAddressesAndOrderOneSendsToTheBa
     // The selected cell plays no part.
     admin().select({}, QStringLiteral("G9"));
 
-    // Only the first of two dropped files, at the top-left cell of C5:D6.
+    // Only the first of two dropped files, centred on the merged C5:D6.
     ASSERT_TRUE(drop(form->Picture2, {landscape, portrait}));
+    commitSettings([](Form2& settings) { settings.Option1->click(); });
     ASSERT_TRUE(drop(form->Picture1, {portrait}));
-    commitSettings([](Form2& settings) { settings.Option8->click(); });
+    commitSettings([](Form2& settings) {
+        settings.Option11->click();
+        settings.Option8->click();
+    });
     ASSERT_EQ(form->Text22->text(), QStringLiteral("1"));
+    form->Text5->setText(QStringLiteral("50"));
     ASSERT_TRUE(drop(form->Picture3, {landscape}));
 
     EXPECT_TRUE(ui.messages.empty());
@@ -164,12 +170,14 @@ TEST_F(DropScenario, NumberedTargetsPasteAtTheirAddressesAndOrderOneSendsToTheBa
     ASSERT_EQ(shapes.size(), 4);
     // Numbering counts the rectangle; the last picture went behind everything.
     const double w = kPointsPerCm;
-    expectPicture(shapes[0], pictureName(4), {kGrid.left(5), kGrid.top(8), w, w * 3 / 4},
+    const double h = kGrid.height(8) / 2;
+    expectPicture(shapes[0], pictureName(4), centred(kGrid, 5, 8, h * 4 / 3, h),
                   QStringLiteral("$E$8"));
     EXPECT_EQ(shapes[1].name, QStringLiteral("Frame"));
     EXPECT_FALSE(shapes[1].picture);
-    expectPicture(shapes[2], pictureName(2), {kGrid.left(3), kGrid.top(5), w, w * 3 / 4},
-                  QStringLiteral("$C$5"));
+    // Centred on C5:D6, its corner lies in C6.
+    expectPicture(shapes[2], pictureName(2), centred(kGrid, 3, 5, w, w * 3 / 4, 2, 2),
+                  QStringLiteral("$C$6"));
     expectPicture(shapes[3], pictureName(3), {kGrid.left(2), kGrid.top(2), w, w * 3 / 2},
                   QStringLiteral("$B$2"));
 }
