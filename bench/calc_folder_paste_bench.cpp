@@ -1,0 +1,205 @@
+// Time per photo of a folder paste into a real headless office, next to the bare insert loop
+// of the Calc link (Worksheet::addPicture alone) on the same photos in the same run. The
+// ratio is what the paste run adds on top of Calc inserting the pictures.
+//
+// Usage: velmora_bench_calc_folder_paste [photos per size, default 100]
+
+#include "form1.h"
+#include "office_fixture.h"
+#include "recording_interaction.h"
+#include "settings_store.h"
+#include "single_instance.h"
+#include "temp_store.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+using namespace velmora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A smooth picture with a tiled grain, different for every index, so Calc decodes a
+// photo-like JPEG each time and cannot share one graphic between them. Drawn by QPainter,
+// which stays fast in a debug build.
+bool writePhoto(const QString& path, int width, int height, int index) {
+    QImage grain(64, 64, QImage::Format_ARGB32_Premultiplied);
+    quint32 seed = 2654435761u * static_cast<quint32>(index + 1);
+    for (int y = 0; y < grain.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grain.scanLine(y));
+        for (int x = 0; x < grain.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int v = static_cast<int>(seed >> 24);
+            line[x] = qRgba(v / 4, v / 4, v / 4, 64);
+        }
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, width, height);
+    gradient.setColorAt(0, QColor::fromHsv((index * 37) % 360, 160, 220));
+    gradient.setColorAt(1, QColor::fromHsv((index * 37 + 120) % 360, 200, 90));
+    painter.fillRect(image.rect(), gradient);
+    painter.drawTiledPixmap(image.rect(), QPixmap::fromImage(grain));
+    painter.end();
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    return image.save(path, "JPG", 90);
+}
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+struct Pass {
+    double seconds = 0;
+    // Each photo's share, in order, to show whether the cost grows with the pictures already
+    // on the sheet.
+    std::vector<double> photoMs;
+    bool ok = false;
+};
+
+double meanMs(const Pass& a, const Pass& b, std::size_t from, std::size_t to) {
+    double total = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        total += a.photoMs[i] + b.photoMs[i];
+    }
+    return total / static_cast<double>(2 * (to - from));
+}
+
+// Worksheet::addPicture alone, under the same screen-updating lock a paste run holds.
+Pass bareInsertLoop(testing::OfficeProcess& office, const QStringList& photos,
+                    const QString& book) {
+    office.admin().closeAllWorkbooks();
+    office.createWorkbook(book);
+    auto link = office.makeLink();
+    link->setWaitSettings(kPasteWaitSettings);
+    auto app = link->attach();
+    auto sheet = app->workbook(book)->activeSheet();
+    app->setScreenUpdating(false);
+    Pass pass;
+    const auto start = Clock::now();
+    for (int i = 0; i < photos.size(); ++i) {
+        const auto before = Clock::now();
+        sheet->addPicture(photos[i], false, true, 0, 20.0 * i, 0, 0);
+        pass.photoMs.push_back(seconds(Clock::now() - before) * 1000);
+    }
+    pass.seconds = seconds(Clock::now() - start);
+    app->setScreenUpdating(true);
+    pass.ok = office.admin().shapes(book).size() == photos.size();
+    app.reset();
+    office.admin().closeAllWorkbooks();
+    return pass;
+}
+
+// The folder button of the main window, as the user presses it.
+Pass folderPaste(testing::OfficeProcess& office, const QStringList& photos, const QString& book) {
+    office.admin().closeAllWorkbooks();
+    office.createWorkbook(book);
+    office.admin().select({}, QStringLiteral("B3"));
+    testing::TempStore tempStore;
+    SettingsStore store;
+    store.SaveSetting(QStringLiteral("Option"), QStringLiteral("Option4"));
+    store.SaveSetting(QStringLiteral("Text5"), QStringLiteral("90"));
+    store.SaveSetting(QStringLiteral("paste-check"), QStringLiteral("Option9"));
+    store.SaveSetting(QStringLiteral("renzoku-no1-no2"), QStringLiteral("1"));
+    store.SaveSetting(QStringLiteral("renzoku-p1-p2"), QStringLiteral("2"));
+    testing::RecordingInteraction ui;
+    ui.openAnswers.push_back(photos.first());
+    // Called once before each photo; lets the progress window paint as the program does.
+    std::vector<Clock::time_point> photoStarts;
+    ui.onProcessEvents = [&] {
+        photoStarts.push_back(Clock::now());
+        QCoreApplication::processEvents();
+    };
+    auto link = office.makeLink();
+    Pass pass;
+    {
+        Form1 form(*link, store, ui, nullptr);
+        form.Form_Load();
+        const auto start = Clock::now();
+        form.Command2->click();
+        const auto end = Clock::now();
+        pass.seconds = seconds(end - start);
+        photoStarts.push_back(end);
+        for (std::size_t i = 0; i + 1 < photoStarts.size(); ++i) {
+            pass.photoMs.push_back(seconds(photoStarts[i + 1] - photoStarts[i]) * 1000);
+        }
+        pass.ok = ui.messages.empty() && office.admin().shapes(book).size() == photos.size() &&
+                  pass.photoMs.size() == static_cast<std::size_t>(photos.size());
+        form.close();
+    }
+    office.admin().closeAllWorkbooks();
+    return pass;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100;
+    if (count < 1) {
+        std::fprintf(stderr, "usage: %s [photos per size]\n", argv[0]);
+        return 2;
+    }
+
+    testing::OfficeProcess office;
+    std::printf("%d photos per size into a headless office; each figure is the mean of two "
+                "passes (bare, folder, folder, bare)\n",
+                count);
+    std::printf("%-10s %16s %14s %7s %22s %22s\n", "photo", "folder ms/photo", "bare ms/photo",
+                "ratio", "folder first/last 10", "bare first/last 10");
+
+    const struct {
+        const char* label;
+        int width;
+        int height;
+    } sizes[] = {{"640x480", 640, 480}, {"4000x3000", 4000, 3000}};
+    for (const auto& size : sizes) {
+        QTemporaryDir folder(QDir(office.workDir()).filePath(QStringLiteral("photos-XXXXXX")));
+        QStringList photos;
+        for (int i = 0; i < count; ++i) {
+            const QString path =
+                folder.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')));
+            if (!writePhoto(path, size.width, size.height, i)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+            photos << path;
+        }
+        // Both orders, so neither method profits alone from a warm office.
+        const Pass bare1 = bareInsertLoop(office, photos, QStringLiteral("Bare1.ods"));
+        const Pass folder1 = folderPaste(office, photos, QStringLiteral("Folder1.ods"));
+        const Pass folder2 = folderPaste(office, photos, QStringLiteral("Folder2.ods"));
+        const Pass bare2 = bareInsertLoop(office, photos, QStringLiteral("Bare2.ods"));
+        if (!bare1.ok || !bare2.ok || !folder1.ok || !folder2.ok) {
+            std::fprintf(stderr, "%s: a pass did not insert every photo\n", size.label);
+            return 1;
+        }
+        const double folderMs = (folder1.seconds + folder2.seconds) / 2 * 1000 / count;
+        const double bareMs = (bare1.seconds + bare2.seconds) / 2 * 1000 / count;
+        const std::size_t n = photos.size();
+        const std::size_t tail = std::min<std::size_t>(10, n);
+        std::printf("%-10s %16.2f %14.2f %7.2f %11.2f /%8.2f %11.2f /%8.2f\n", size.label, folderMs,
+                    bareMs, folderMs / bareMs, meanMs(folder1, folder2, 0, tail),
+                    meanMs(folder1, folder2, n - tail, n), meanMs(bare1, bare2, 0, tail),
+                    meanMs(bare1, bare2, n - tail, n));
+        std::fflush(stdout);
+    }
+    return 0;
+}
