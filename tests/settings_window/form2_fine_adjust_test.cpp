@@ -26,7 +26,7 @@ TEST_F(Form2FineAdjustTest, TextToBarAsSixteenBitWholeNumbersInRange) {
     } cases[] = {
         {true, 5, true, "-", "-", 5},           // a lone minus is no error
         {true, 0, true, "1500", "1500", 150},   // "150" was the last text the bar could take
-        {false, 0, false, "40000", "40000", 0}, // beyond 16 bits
+        {false, 0, false, "65541", "65541", 0}, // beyond 16 bits, not wrapped round to 5
         {true, 0, false, " 12 ", "12", 12},     // blanks accepted, the plain number written
         {true, 12, false, " 12 ", " 12 ", 12},  // already the bar's value: kept as typed
         {true, 12, false, "12.0", "12.0", 12},  {true, 0, true, "7.6", "8", 8}, // to the nearest
