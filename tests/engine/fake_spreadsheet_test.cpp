@@ -1,4 +1,4 @@
-// The in-memory spreadsheet's own parts that the engine tests rely on and the interface suite
+// The in-memory spreadsheet's own behaviour that the engine tests rely on and the interface suite
 // shared with Calc (tests/calc, run on the fake as a unit test) does not reach: address
 // spellings, merge areas seen from inside, Calc's sheet-name rules, failure injection, and
 // objects that die with the application or their workbook.

@@ -16,14 +16,14 @@ protected:
         });
     }
 
-    // The messages shown, each as its style and some parts of its text.
+    // The messages shown, each as its style and some pieces of its text.
     void expectMessages(const std::vector<std::pair<int, QStringList>>& expected) {
         ASSERT_EQ(ui.messages.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(ui.messages[i].style, expected[i].first) << i;
-            for (const QString& part : expected[i].second) {
-                EXPECT_TRUE(ui.messages[i].text.contains(part))
-                    << ui.messages[i].text.toStdString() << " lacks " << part.toStdString();
+            for (const QString& piece : expected[i].second) {
+                EXPECT_TRUE(ui.messages[i].text.contains(piece))
+                    << ui.messages[i].text.toStdString() << " lacks " << piece.toStdString();
             }
         }
     }
