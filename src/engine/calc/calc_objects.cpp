@@ -31,6 +31,7 @@
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include <QFileInfo>
+#include <QImageReader>
 #include <QUrl>
 
 #include <algorithm>
@@ -79,6 +80,91 @@ QString columnLetters(int column0) {
 bool isPicture(const Reference<css::drawing::XShape>& shape) {
     Reference<css::lang::XServiceInfo> info(shape, UNO_QUERY);
     return info.is() && info->supportsService(OUString("com.sun.star.drawing.GraphicObjectShape"));
+}
+
+// The page's shapes as last read, read again only when the page's count has changed.
+Session::PageShapes& shapesOf(Session& session, const Reference<css::drawing::XDrawPage>& page) {
+    const sal_Int32 count = page->getCount();
+    auto& all = session.pageShapes;
+    auto entry = std::find_if(all.begin(), all.end(),
+                              [&](const auto& e) { return e.page.get() == page.get(); });
+    if (entry != all.end() && entry->count == count) {
+        return *entry;
+    }
+    if (entry == all.end()) {
+        if (all.size() >= 16) {
+            all.erase(all.begin());
+        }
+        all.push_back({page, -1, {}, {}, {}});
+        entry = all.end() - 1;
+    }
+    entry->shapes.clear();
+    entry->names.clear();
+    entry->pictures.clear();
+    for (sal_Int32 i = 0; i < count; ++i) {
+        Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+        entry->shapes.push_back(shape);
+        entry->names.push_back(shape.is() ? nameOf(shape) : QString());
+        entry->pictures.push_back(-1);
+    }
+    entry->count = count;
+    return *entry;
+}
+
+// Where the link itself changed a shape, the pages read before follow.
+void renamedShape(Session& session, const Reference<css::drawing::XShape>& shape,
+                  const QString& name) {
+    for (auto& entry : session.pageShapes) {
+        for (std::size_t i = 0; i < entry.shapes.size(); ++i) {
+            if (entry.shapes[i].get() == shape.get()) {
+                entry.names[i] = name;
+            }
+        }
+    }
+}
+
+void shapeSentToBack(Session& session, const Reference<css::drawing::XShape>& shape) {
+    for (auto& entry : session.pageShapes) {
+        for (std::size_t i = 0; i < entry.shapes.size(); ++i) {
+            if (entry.shapes[i].get() == shape.get()) {
+                std::rotate(entry.shapes.begin(), entry.shapes.begin() + i,
+                            entry.shapes.begin() + i + 1);
+                std::rotate(entry.names.begin(), entry.names.begin() + i,
+                            entry.names.begin() + i + 1);
+                std::rotate(entry.pictures.begin(), entry.pictures.begin() + i,
+                            entry.pictures.begin() + i + 1);
+                break;
+            }
+        }
+    }
+}
+
+void appendedShape(Session& session, const Reference<css::drawing::XDrawPage>& page,
+                   sal_Int32 before, const Reference<css::drawing::XShape>& shape,
+                   const QString& name) {
+    for (auto& entry : session.pageShapes) {
+        if (entry.page.get() == page.get() && entry.count == before) {
+            entry.shapes.push_back(shape);
+            entry.names.push_back(name);
+            entry.pictures.push_back(1);
+            entry.count = before + 1;
+        }
+    }
+}
+
+// A picture format both Qt and Calc read, decoded here in full so that a damaged file never
+// reaches Calc's insert command (which would answer with a dialog); other files are left to
+// Calc to judge.
+bool readableLocally(const QString& path) {
+    QImageReader reader(path);
+    if (!reader.canRead() || reader.size().isEmpty()) {
+        return false;
+    }
+    static const QList<QByteArray> common = {"jpeg", "jpg", "png", "gif", "bmp"};
+    if (!common.contains(reader.format().toLower())) {
+        return false;
+    }
+    return !reader.read().isNull();
 }
 
 void requireSize(double points, const char* what) {
@@ -184,7 +270,9 @@ public:
         session_->call("name a picture", [&] {
             Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
             named->setName(toOU(name));
-            if (toQ(named->getName()) != name) {
+            const QString given = toQ(named->getName());
+            renamedShape(*session_, shape_, given);
+            if (given != name) {
                 throw SpreadsheetError(
                     QStringLiteral("Calc refused the picture name \"%1\"").arg(name));
             }
@@ -259,6 +347,7 @@ public:
         session_->call("send a picture to the back", [&] {
             Reference<css::beans::XPropertySet>(shape_, UNO_QUERY_THROW)
                 ->setPropertyValue(OUString("ZOrder"), Any(sal_Int32(0)));
+            shapeSentToBack(*session_, shape_);
         });
     }
 
@@ -419,20 +508,41 @@ public:
         }
         const QString url =
             QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded);
+        // A file Calc cannot read must never reach its view, which would answer with a
+        // dialog. Common formats are checked here from the header; Calc reads the rest.
+        const bool checked = readableLocally(file.absoluteFilePath());
         return session_->call("insert a picture", [&]() -> ShapePtr {
-            auto provider = css::graphic::GraphicProvider::create(session_->context());
-            css::beans::PropertyValue source;
-            source.Name = OUString("URL");
-            source.Value <<= toOU(url);
-            auto graphic =
-                provider->queryGraphic(css::uno::Sequence<css::beans::PropertyValue>(&source, 1));
-            if (!graphic.is()) {
-                throw SpreadsheetError(
-                    QStringLiteral("\"%1\" is not a picture Calc can read").arg(fileName));
+            Reference<css::graphic::XGraphic> graphic;
+            const auto readGraphic = [&] {
+                auto provider = css::graphic::GraphicProvider::create(session_->context());
+                css::beans::PropertyValue source;
+                source.Name = OUString("URL");
+                source.Value <<= toOU(url);
+                graphic = provider->queryGraphic(
+                    css::uno::Sequence<css::beans::PropertyValue>(&source, 1));
+                if (!graphic.is()) {
+                    throw SpreadsheetError(
+                        QStringLiteral("\"%1\" is not a picture Calc can read").arg(fileName));
+                }
+            };
+            if (!checked) {
+                readGraphic();
             }
-            const QString name = freeName();
             auto page = drawPage();
-            Reference<css::drawing::XShape> shape = insertThroughView(url, page);
+            const auto& read = shapesOf(*session_, page);
+            const sal_Int32 before = read.count;
+            const QString name = freeName(read);
+            // Whether the view put the picture at the end of the page as it was read.
+            bool appended = false;
+            Reference<css::drawing::XShape> shape = insertThroughView(url, page, before, appended);
+            if (shape.is()) {
+                // The picture Calc has just read, not a second reading of the file.
+                Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+                    ->getPropertyValue(OUString("Graphic")) >>= graphic;
+            }
+            if (!graphic.is()) {
+                readGraphic();
+            }
             if (!shape.is()) {
                 shape = insertThroughApi(graphic, page);
             }
@@ -451,6 +561,9 @@ public:
                 shape->setSize(size);
                 shape->setPosition(css::awt::Point(pointsToHmm(left), pointsToHmm(top)));
                 Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+                if (appended) {
+                    appendedShape(*session_, page, before, shape, name);
+                }
             } catch (...) {
                 // Leave no half-made picture behind.
                 try {
@@ -475,7 +588,8 @@ private:
     // Calc records a picture in its undo list only when its view inserts it; a picture
     // added to the draw page directly could not be taken back with the paste run's undo.
     Reference<css::drawing::XShape>
-    insertThroughView(const QString& url, const Reference<css::drawing::XDrawPage>& page) {
+    insertThroughView(const QString& url, const Reference<css::drawing::XDrawPage>& page,
+                      sal_Int32 known, bool& appended) {
         auto controller = model_->getCurrentController();
         if (!controller.is() || !controller->getFrame().is() ||
             nameOf(viewOf(model_)->getActiveSheet()) != nameOf(sheet_)) {
@@ -498,7 +612,11 @@ private:
             return {};
         }
         Reference<css::drawing::XShape> shape(page->getByIndex(before), UNO_QUERY);
-        return shape.is() && isPicture(shape) ? shape : Reference<css::drawing::XShape>();
+        if (!shape.is() || !isPicture(shape)) {
+            return {};
+        }
+        appended = before == known;
+        return shape;
     }
 
     Reference<css::drawing::XShape>
@@ -525,27 +643,40 @@ private:
         }
         return session_->call("find a picture", [&]() -> ShapePtr {
             auto page = drawPage();
-            const sal_Int32 count = page->getCount();
-            for (sal_Int32 i = 0; i < count; ++i) {
-                Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
-                if (shape.is() && nameOf(shape) == name && (!picturesOnly || isPicture(shape))) {
-                    return std::make_shared<CalcShape>(session_, model_, shape);
+            // The second pass reads the page again after a shape renamed outside the link.
+            for (int pass = 0; pass < 2; ++pass) {
+                auto& entry = shapesOf(*session_, page);
+                bool stale = false;
+                for (std::size_t i = 0; i < entry.shapes.size(); ++i) {
+                    const auto& shape = entry.shapes[i];
+                    if (!shape.is() || entry.names[i] != name) {
+                        continue;
+                    }
+                    if (pass == 0 && nameOf(shape) != name) {
+                        stale = true;
+                        break;
+                    }
+                    if (picturesOnly && entry.pictures[i] < 0) {
+                        entry.pictures[i] = isPicture(shape) ? 1 : 0;
+                    }
+                    if (!picturesOnly || entry.pictures[i] == 1) {
+                        return std::make_shared<CalcShape>(session_, model_, shape);
+                    }
                 }
+                if (!stale) {
+                    return nullptr;
+                }
+                entry.count = -1;
             }
             return nullptr;
         });
     }
 
     // "Picture n", the first n free on this sheet.
-    QString freeName() {
-        auto page = drawPage();
-        QStringList taken;
-        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
-            taken << nameOf(Reference<css::uno::XInterface>(page->getByIndex(i), UNO_QUERY_THROW));
-        }
-        for (int n = page->getCount() + 1;; ++n) {
+    static QString freeName(const Session::PageShapes& entry) {
+        for (int n = entry.count + 1;; ++n) {
             const QString candidate = QStringLiteral("Picture %1").arg(n);
-            if (!taken.contains(candidate)) {
+            if (std::find(entry.names.begin(), entry.names.end(), candidate) == entry.names.end()) {
                 return candidate;
             }
         }
@@ -681,7 +812,11 @@ public:
             return std::make_shared<CalcWorkbook>(session_, activeModel(*session_));
         });
     }
-    void setScreenUpdating(bool on) override { session_->setScreenUpdating(on); }
+    void setScreenUpdating(bool on) override {
+        // A run starts or ends here; whatever the user did in Calc meanwhile is read afresh.
+        session_->pageShapes.clear();
+        session_->setScreenUpdating(on);
+    }
     QString version() override {
         return session_->call("read the version", [&] {
             auto provider = css::configuration::theDefaultProvider::get(session_->context());

@@ -381,6 +381,7 @@ void Session::releaseReferences() {
         --state_->locksHeld;
     }
     aspectLocks.clear();
+    pageShapes.clear();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
     }

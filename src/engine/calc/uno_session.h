@@ -7,6 +7,7 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -142,6 +143,18 @@ public:
     std::vector<Reference<css::frame::XModel>> spreadsheetDocuments();
     // LockAspectRatio has no counterpart in Calc; it lives as long as the attach.
     std::map<Reference<css::drawing::XShape>, bool> aspectLocks;
+    // The shapes of a draw page and their names as last read, in the page's order; trusted
+    // while the page holds count shapes and kept up to date by the link's own inserts,
+    // renames and moves to the back. Looking a name up then costs no walk over the page.
+    struct PageShapes {
+        Reference<css::drawing::XDrawPage> page;
+        sal_Int32 count = -1;
+        std::vector<Reference<css::drawing::XShape>> shapes;
+        std::vector<QString> names;
+        // 1 a picture, 0 another shape, -1 not asked yet.
+        std::vector<int> pictures;
+    };
+    std::vector<PageShapes> pageShapes;
     static QString documentName(const Reference<css::frame::XModel>& model);
     // Stable across attaches: the URL, or the title while unsaved.
     static QString documentKey(const Reference<css::frame::XModel>& model);
