@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <stdexcept>
 
@@ -167,12 +168,17 @@ TEST(Form2Close, AppliesTheNoWorkbookLayoutOnlyWithoutAWorkbook) {
 TEST_F(Form2Test, LockedWorkbookBoxRefusesTypingAndPicking) {
     holdEarlierSettings();
     loaded();
-    window->List1->addItem(QStringLiteral("Excel が起動してません。"));
+    // A second entry gives the arrow keys and the wheel something to pick.
+    window->List1->addItems(
+        {QStringLiteral("Excel が起動してません。"), QStringLiteral("Book1.ods")});
     window->setList1Locked(true);
     ASSERT_TRUE(window->isList1Locked());
 
     QTest::keyClicks(window->List1, QStringLiteral("Book"));
     QTest::keyClick(window->List1, Qt::Key_Down);
+    QWheelEvent wheel(QPointF(5, 5), window->List1->mapToGlobal(QPointF(5, 5)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(window->List1, &wheel);
     window->List1->showPopup();
 
     EXPECT_EQ(window->List1->currentText(), QStringLiteral("Excel が起動してません。"));
