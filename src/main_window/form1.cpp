@@ -212,14 +212,9 @@ bool Form1::Form_Load() {
     if (instance_ && !instance_->acquire()) {
         return false;
     }
-    setWindowHeightTwips(kNoWorkbookHeight);
-    setCheck1TopTwips(kNoWorkbookCheck1Top);
+    // The window starts in the no-workbook layout, whatever the store holds.
+    applyNoWorkbookLayout();
     readRecordIntoHolders(store_, *this);
-    resetDropTargetModes();
-    for (int i = 0; i < 4; ++i) {
-        setDropTargetVisible(i, false);
-    }
-    setFolderButtonVisible(false);
     // The list comes after the stored text, which stays even when the list lacks it.
     const QString stored = Combo1->currentText();
     for (int i = 1; i <= 15; ++i) {
