@@ -95,12 +95,12 @@ public:
 
     pid_t peerPid() const { return peerPid_; }
 
-    sal_Int32 SAL_CALL read(css::uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override {
-        bytes.realloc(count);
+    // Moves all `count` bytes with `step` (recv or send from offset `done`); a closed or
+    // shut-down socket marks the connection broken.
+    template <typename Step> void transfer(sal_Int32 count, Step step) {
         sal_Int32 done = 0;
         while (done < count) {
-            const ssize_t n =
-                ::recv(fd_, bytes.getArray() + done, static_cast<size_t>(count - done), 0);
+            const ssize_t n = step(done);
             if (n <= 0) {
                 if (n < 0 && errno == EINTR) {
                     continue;
@@ -110,22 +110,22 @@ public:
             }
             done += static_cast<sal_Int32>(n);
         }
-        return done;
+    }
+
+    sal_Int32 SAL_CALL read(css::uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override {
+        bytes.realloc(count);
+        sal_Int8* data = bytes.getArray();
+        transfer(count, [&](sal_Int32 done) {
+            return ::recv(fd_, data + done, static_cast<size_t>(count - done), 0);
+        });
+        return count;
     }
     void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override {
-        sal_Int32 done = 0;
-        while (done < bytes.getLength()) {
-            const ssize_t n = ::send(fd_, bytes.getConstArray() + done,
-                                     static_cast<size_t>(bytes.getLength() - done), MSG_NOSIGNAL);
-            if (n <= 0) {
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                broken_->store(true);
-                throw css::io::IOException(OUString("the office closed the pipe"));
-            }
-            done += static_cast<sal_Int32>(n);
-        }
+        const sal_Int8* data = bytes.getConstArray();
+        const sal_Int32 count = bytes.getLength();
+        transfer(count, [&](sal_Int32 done) {
+            return ::send(fd_, data + done, static_cast<size_t>(count - done), MSG_NOSIGNAL);
+        });
     }
     void SAL_CALL flush() override {}
     void SAL_CALL close() override { shutDown(); }
