@@ -1,11 +1,11 @@
 #include "drop_target.h"
 #include "form1_fixture.h"
 #include "paste_engine.h"
+#include "test_photos.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -24,17 +24,8 @@ protected:
         store.SaveSetting("paste-url-2", "C5");
         store.SaveSetting("paste-url-3", "D9");
         start();
-        photo = writeJpeg("photo one.jpg");
-        second = writeJpeg("second.jpg");
-    }
-
-    QString writeJpeg(const QString& name) {
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        const QString path = dir.filePath(name);
-        image.save(path, "JPG");
-        excel.registerPicture(path, 64, 48);
-        return path;
+        photo = writeJpeg(dir.filePath("photo one.jpg"), 64, 48);
+        second = writeJpeg(dir.filePath("second.jpg"), 64, 48);
     }
 
     void choosePlace(const QString& option) {

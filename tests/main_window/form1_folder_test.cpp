@@ -1,10 +1,10 @@
 #include "drop_target.h"
 #include "form1_fixture.h"
 #include "form99.h"
+#include "test_photos.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -25,11 +25,7 @@ protected:
         form->Text25->setText("1");
         form->Text26->setText("3");
         for (int i = 1; i <= 7; ++i) {
-            QImage image(32, 24, QImage::Format_RGB32);
-            image.fill(QColor(20 * i, 80, 120));
-            const QString path = dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i));
-            image.save(path, "JPG");
-            excel.registerPicture(path, 32, 24);
+            writeJpeg(dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i)), 32, 24);
         }
         excel.selectCell("B3");
         ui.openAnswers.push_back(dir.filePath("IMG_4.jpg"));
