@@ -44,6 +44,27 @@ ProcessStat statOf(qint64 pid) {
     return {text.mid(open + 1, close - open - 1), fields[1].toLongLong()};
 }
 
+// Whether every thread of `pid` is in the stopped state ('T' in /proc/<pid>/task/<tid>/stat).
+bool allThreadsStopped(qint64 pid) {
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    const QStringList ids = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (ids.isEmpty()) {
+        return false;
+    }
+    for (const QString& id : ids) {
+        QFile file(tasks.filePath(id + QStringLiteral("/stat")));
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue; // the thread ended
+        }
+        const QByteArray text = file.readAll();
+        const int close = text.lastIndexOf(')');
+        if (close < 0 || close + 2 >= text.size() || text.at(close + 2) != 'T') {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QString OfficeProcess::unusedPipeName() {
@@ -143,6 +164,16 @@ void OfficeProcess::signal(int number) {
 
 void OfficeProcess::suspend() {
     signal(SIGSTOP);
+    // A stop takes hold thread by thread; on a busy machine the office could still answer a
+    // call sent right after kill(2) returned.
+    QElapsedTimer clock;
+    clock.start();
+    while (!allThreadsStopped(officePid_)) {
+        if (clock.elapsed() > 10000) {
+            throw std::runtime_error("the office did not stop");
+        }
+        QThread::msleep(1);
+    }
 }
 
 void OfficeProcess::resume() {
