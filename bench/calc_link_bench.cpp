@@ -1,4 +1,5 @@
-// Cost of the Calc link against its own headless office: one round trip, and inserting a
+// Cost of the Calc link against its own office (headless; VELMORA_BENCH_OFFICE=visible under
+// xvfb-run for one that paints into a window): one round trip, and inserting a
 // 640 x 480 and a 4000 x 3000 JPEG with screen updating on and off (controllers locked).
 // Prints medians; fails nothing.
 
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
     constexpr int kSmallRuns = 15;
     constexpr int kLargeRuns = 5;
     try {
-        testing::OfficeProcess office;
+        const auto display = testing::benchOfficeDisplay();
+        testing::OfficeProcess office({}, display);
         office.createWorkbook(QStringLiteral("Bench.ods"));
         const QDir dir(office.workDir());
         const QString small =
@@ -82,8 +84,8 @@ int main(int argc, char** argv) {
         const Insertion smallCost = insertion(*app, *sheet, small, kSmallRuns);
         const Insertion largeCost = insertion(*app, *sheet, large, kLargeRuns);
 
-        std::printf("Calc link against a headless LibreOffice %s (medians)\n",
-                    qPrintable(app->version()));
+        std::printf("Calc link against a %s LibreOffice %s (medians)\n",
+                    testing::displayName(display), qPrintable(app->version()));
         std::printf("%-28s %8s %22s %23s\n", "operation", "runs", "screen updating on",
                     "screen updating off");
         std::printf("%-28s %8d %19.1f us %23s\n", "one round trip", kRoundTrips,

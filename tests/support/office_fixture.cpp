@@ -75,17 +75,22 @@ QString OfficeProcess::unusedPipeName() {
         .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
 }
 
-OfficeProcess::OfficeProcess(const QString& pipeName)
+OfficeProcess::OfficeProcess(const QString& pipeName, Display display)
     : pipeName_(pipeName.isEmpty() ? unusedPipeName() : pipeName) {
     if (!profile_.isValid() || !work_.isValid()) {
         throw std::runtime_error("no temporary directory for the office");
     }
+    QStringList arguments = {
+        QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
+        QStringLiteral("-env:UserInstallation=") + profileUrl(),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_)};
+    if (display == Display::Headless) {
+        arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
+    } else if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        throw std::runtime_error("a visible office needs a display (DISPLAY is not set)");
+    }
     launcher_.setProgram(QString::fromLatin1(kOfficeProgram));
-    launcher_.setArguments(
-        {QStringLiteral("--headless"), QStringLiteral("--invisible"), QStringLiteral("--norestore"),
-         QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
-         QStringLiteral("-env:UserInstallation=") + profileUrl(),
-         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_)});
+    launcher_.setArguments(arguments);
     launcher_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     launcher_.setStandardOutputFile(QProcess::nullDevice());
     // Its own process group, so that a launcher that never reached the pipe ends with all it
@@ -215,6 +220,16 @@ void OfficeProcess::stop() {
         QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName_));
         ownsPipe_ = false;
     }
+}
+
+OfficeProcess::Display benchOfficeDisplay() {
+    return qEnvironmentVariable("VELMORA_BENCH_OFFICE") == QStringLiteral("visible")
+               ? OfficeProcess::Display::Visible
+               : OfficeProcess::Display::Headless;
+}
+
+const char* displayName(OfficeProcess::Display display) {
+    return display == OfficeProcess::Display::Visible ? "visible" : "headless";
 }
 
 OfficeProcess& sharedOffice() {

@@ -1,6 +1,6 @@
 #pragma once
 
-// A private headless office for tests: own profile, own pipe, stopped by its PID. Also the
+// A private office for tests and benches: own profile, own pipe, stopped by its PID. Also the
 // Calc side of the shared spreadsheet test world.
 
 #include "calc_admin.h"
@@ -18,9 +18,14 @@ namespace velmora::testing {
 
 class OfficeProcess {
 public:
+    // Headless draws into memory with its own backend; Visible opens windows on $DISPLAY and
+    // paints as a user's office does.
+    enum class Display { Headless, Visible };
+
     // Starts the office and waits until its pipe answers; throws std::runtime_error.
     // An empty pipe name picks a unique one.
-    explicit OfficeProcess(const QString& pipeName = QString());
+    explicit OfficeProcess(const QString& pipeName = QString(),
+                           Display display = Display::Headless);
     ~OfficeProcess();
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
@@ -62,6 +67,12 @@ private:
     bool ownsPipe_ = false;
     std::unique_ptr<CalcAdmin> admin_;
 };
+
+// Benches: a visible office when VELMORA_BENCH_OFFICE is "visible" (run under a display, such
+// as xvfb-run), else a headless one.
+OfficeProcess::Display benchOfficeDisplay();
+// "headless" or "visible", for the bench's heading.
+const char* displayName(OfficeProcess::Display display);
 
 // The office every Calc test of one binary shares, started on first use, stopped at exit.
 OfficeProcess& sharedOffice();
