@@ -29,7 +29,6 @@ inline std::string worldName(const ::testing::TestParamInfo<WorldFactory>& info)
 class SpreadsheetContract : public ::testing::TestWithParam<WorldFactory> {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A fresh world with one workbook "Book1.ods" attached.
     SpreadsheetWorld& world() { return *world_; }
@@ -38,9 +37,6 @@ protected:
     // 640 x 480 and 4000 x 3000 pixel JPEGs at 96 dpi.
     static QString smallPhoto();
     static QString largePhoto();
-    // A copy of the small photo under another file name.
-    static QString photoNamed(const QString& fileName);
-    static QString textFileNamed(const QString& fileName);
 
     ShapePtr addSmallPhoto(double left = 0, double top = 0);
 

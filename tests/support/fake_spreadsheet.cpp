@@ -62,6 +62,22 @@ std::optional<CellBox> parseAddress(const QString& text, int maxRows, int maxCol
                    std::max(first->first, last->first), std::max(first->second, last->second)};
 }
 
+[[noreturn]] void fail(const QString& message) {
+    throw SpreadsheetError(message);
+}
+
+CellBox addressOrFail(const QString& text, int maxRows, int maxColumns) {
+    const auto box = parseAddress(text, maxRows, maxColumns);
+    if (!box) {
+        fail(QStringLiteral("not a cell address: ") + text);
+    }
+    return *box;
+}
+
+QString cellAddress(int row, int column) {
+    return QLatin1Char('$') + columnLetters(column) + QLatin1Char('$') + QString::number(row);
+}
+
 // Offset of `index` (from 1) along an axis with a default size and some custom sizes.
 double offsetBefore(const std::map<int, double>& sizes, double standard, int index) {
     double offset = (index - 1) * standard;
@@ -69,14 +85,6 @@ double offsetBefore(const std::map<int, double>& sizes, double standard, int ind
         offset += it->second - standard;
     }
     return offset;
-}
-
-double span(const std::map<int, double>& sizes, double standard, int first, int last) {
-    return offsetBefore(sizes, standard, last + 1) - offsetBefore(sizes, standard, first);
-}
-
-[[noreturn]] void fail(const QString& message) {
-    throw SpreadsheetError(message);
 }
 
 // Calc's rules: no length limit (unlike Excel's 31), none of []*?:/\ and no apostrophe at
@@ -119,61 +127,63 @@ protected:
     void enter(const char* operation) const {
         fake_.enter(QString::fromLatin1(operation), generation_);
     }
+    // Another object of the same application.
+    template <class Object, class... Args> std::shared_ptr<Object> make(Args&&... args) const {
+        return std::make_shared<Object>(fake_, generation_, std::forward<Args>(args)...);
+    }
     FakeSpreadsheet& fake_;
     int generation_;
 };
 
-class FakeRange : public Range, Handle {
+// An object on a sheet, usable while the sheet's workbook is open.
+class SheetHandle : protected Handle {
+public:
+    SheetHandle(FakeSpreadsheet& fake, int generation, std::shared_ptr<FakeSheetData> sheet)
+        : Handle(fake, generation), sheet_(std::move(sheet)) {}
+
+protected:
+    // Logs the operation, then the sheet or the failure of a closed workbook.
+    FakeSheetData& live(const char* operation) const {
+        enter(operation);
+        const auto book = sheet_->book.lock();
+        if (!book || !book->open) {
+            fail(QStringLiteral("the sheet's workbook is closed"));
+        }
+        return *sheet_;
+    }
+    std::shared_ptr<FakeSheetData> sheet_;
+};
+
+class FakeRange : public Range, SheetHandle {
 public:
     FakeRange(FakeSpreadsheet& fake, int generation, std::shared_ptr<FakeSheetData> sheet,
               CellBox box)
-        : Handle(fake, generation), sheet_(std::move(sheet)), box_(box) {}
+        : SheetHandle(fake, generation, std::move(sheet)), box_(box) {}
 
     QString address() override {
         enter("Range.address");
-        const QString first = fakeCellAddress(box_.row1, box_.column1);
+        const QString first = cellAddress(box_.row1, box_.column1);
         if (box_.row1 == box_.row2 && box_.column1 == box_.column2) {
             return first;
         }
-        return first + QLatin1Char(':') + fakeCellAddress(box_.row2, box_.column2);
+        return first + QLatin1Char(':') + cellAddress(box_.row2, box_.column2);
     }
     int row() override {
-        enter("Range.row");
-        sheetData();
+        live("Range.row");
         return box_.row1;
     }
     int column() override {
-        enter("Range.column");
-        sheetData();
+        live("Range.column");
         return box_.column1;
     }
-    int mergeAreaRows() override {
-        enter("Range.mergeAreaRows");
-        return mergeArea().rows;
-    }
-    int mergeAreaColumns() override {
-        enter("Range.mergeAreaColumns");
-        return mergeArea().columns;
-    }
-    double left() override {
-        enter("Range.left");
-        return offsetBefore(sheetData().columnWidths, fake_.defaultColumnWidth, box_.column1);
-    }
-    double top() override {
-        enter("Range.top");
-        return offsetBefore(sheetData().rowHeights, fake_.defaultRowHeight, box_.row1);
-    }
-    double width() override {
-        enter("Range.width");
-        return span(sheetData().columnWidths, fake_.defaultColumnWidth, box_.column1, box_.column2);
-    }
-    double height() override {
-        enter("Range.height");
-        return span(sheetData().rowHeights, fake_.defaultRowHeight, box_.row1, box_.row2);
-    }
+    int mergeAreaRows() override { return mergeArea("Range.mergeAreaRows").rows; }
+    int mergeAreaColumns() override { return mergeArea("Range.mergeAreaColumns").columns; }
+    double left() override { return along("Range.left", true).first; }
+    double top() override { return along("Range.top", false).first; }
+    double width() override { return along("Range.width", true).second; }
+    double height() override { return along("Range.height", false).second; }
     void select() override {
-        enter("Range.select");
-        FakeSheetData& sheet = sheetData();
+        FakeSheetData& sheet = live("Range.select");
         if (fake_.activeSheet() != &sheet) {
             fail(QStringLiteral("Select: the range's sheet is not the active sheet"));
         }
@@ -183,15 +193,8 @@ public:
     }
 
 private:
-    FakeSheetData& sheetData() const {
-        const auto book = sheet_->book.lock();
-        if (!book || !book->open) {
-            fail(QStringLiteral("the range's workbook is closed"));
-        }
-        return *sheet_;
-    }
-    FakeMerge mergeArea() const {
-        for (const FakeMerge& m : sheetData().merges) {
+    FakeMerge mergeArea(const char* operation) const {
+        for (const FakeMerge& m : live(operation).merges) {
             if (box_.row1 >= m.row && box_.row1 < m.row + m.rows && box_.column1 >= m.column &&
                 box_.column1 < m.column + m.columns) {
                 return m;
@@ -199,117 +202,87 @@ private:
         }
         return FakeMerge{box_.row1, box_.column1, 1, 1};
     }
+    // Start and extent of the range across the columns or down the rows.
+    std::pair<double, double> along(const char* operation, bool columns) const {
+        const FakeSheetData& sheet = live(operation);
+        const auto& sizes = columns ? sheet.columnWidths : sheet.rowHeights;
+        const double standard = columns ? fake_.defaultColumnWidth : fake_.defaultRowHeight;
+        const double start = offsetBefore(sizes, standard, columns ? box_.column1 : box_.row1);
+        const double end = offsetBefore(sizes, standard, (columns ? box_.column2 : box_.row2) + 1);
+        return {start, end - start};
+    }
 
-    std::shared_ptr<FakeSheetData> sheet_;
     CellBox box_;
 };
 
-class FakeShape : public Shape, Handle {
+class FakeShape : public Shape, SheetHandle {
 public:
     FakeShape(FakeSpreadsheet& fake, int generation, std::shared_ptr<FakeSheetData> sheet,
               std::shared_ptr<FakeShapeData> shape)
-        : Handle(fake, generation), sheet_(std::move(sheet)), shape_(std::move(shape)) {}
+        : SheetHandle(fake, generation, std::move(sheet)), shape_(std::move(shape)) {}
 
-    QString name() override {
-        enter("Shape.name");
-        return data().name;
-    }
+    QString name() override { return data("Shape.name").name; }
     void setName(const QString& name) override {
-        enter("Shape.setName");
+        FakeShapeData& shape = data("Shape.setName");
         if (name.isEmpty()) {
             fail(QStringLiteral("a shape needs a name"));
         }
-        data().name = name;
+        shape.name = name;
     }
     void select() override {
-        enter("Shape.select");
-        FakeShapeData& shape = data();
+        data("Shape.select");
         if (fake_.activeSheet() != sheet_.get()) {
             fail(QStringLiteral("Select: the shape's sheet is not the active sheet"));
         }
-        (void)shape;
         sheet_->selectedShape = shape_;
     }
     void scaleHeight(float factor, bool relativeToOriginal) override {
-        enter("Shape.scaleHeight");
-        scale(factor, relativeToOriginal, &FakeShapeData::height, &FakeShapeData::originalHeight,
-              &FakeShapeData::width, &FakeShapeData::originalWidth);
+        scale(data("Shape.scaleHeight"), factor, relativeToOriginal, &FakeShapeData::height,
+              &FakeShapeData::originalHeight, &FakeShapeData::width, &FakeShapeData::originalWidth);
     }
     void scaleWidth(float factor, bool relativeToOriginal) override {
-        enter("Shape.scaleWidth");
-        scale(factor, relativeToOriginal, &FakeShapeData::width, &FakeShapeData::originalWidth,
-              &FakeShapeData::height, &FakeShapeData::originalHeight);
+        scale(data("Shape.scaleWidth"), factor, relativeToOriginal, &FakeShapeData::width,
+              &FakeShapeData::originalWidth, &FakeShapeData::height,
+              &FakeShapeData::originalHeight);
     }
-    bool lockAspectRatio() override {
-        enter("Shape.lockAspectRatio");
-        return data().lockAspectRatio;
-    }
+    bool lockAspectRatio() override { return data("Shape.lockAspectRatio").lockAspectRatio; }
     void setLockAspectRatio(bool locked) override {
-        enter("Shape.setLockAspectRatio");
-        data().lockAspectRatio = locked;
+        data("Shape.setLockAspectRatio").lockAspectRatio = locked;
     }
-    double width() override {
-        enter("Shape.width");
-        return data().width;
-    }
+    double width() override { return data("Shape.width").width; }
     void setWidth(double points) override {
-        enter("Shape.setWidth");
-        resize(points, &FakeShapeData::width, &FakeShapeData::height);
+        resize(data("Shape.setWidth"), points, &FakeShapeData::width, &FakeShapeData::height);
     }
-    double height() override {
-        enter("Shape.height");
-        return data().height;
-    }
+    double height() override { return data("Shape.height").height; }
     void setHeight(double points) override {
-        enter("Shape.setHeight");
-        resize(points, &FakeShapeData::height, &FakeShapeData::width);
+        resize(data("Shape.setHeight"), points, &FakeShapeData::height, &FakeShapeData::width);
     }
-    double left() override {
-        enter("Shape.left");
-        return data().left;
-    }
-    void setLeft(double points) override {
-        enter("Shape.setLeft");
-        data().left = points;
-    }
-    double top() override {
-        enter("Shape.top");
-        return data().top;
-    }
-    void setTop(double points) override {
-        enter("Shape.setTop");
-        data().top = points;
-    }
-    void incrementLeft(double points) override {
-        enter("Shape.incrementLeft");
-        data().left += points;
-    }
-    void incrementTop(double points) override {
-        enter("Shape.incrementTop");
-        data().top += points;
-    }
+    double left() override { return data("Shape.left").left; }
+    void setLeft(double points) override { data("Shape.setLeft").left = points; }
+    double top() override { return data("Shape.top").top; }
+    void setTop(double points) override { data("Shape.setTop").top = points; }
+    void incrementLeft(double points) override { data("Shape.incrementLeft").left += points; }
+    void incrementTop(double points) override { data("Shape.incrementTop").top += points; }
     void sendToBack() override {
-        enter("Shape.sendToBack");
-        data();
-        auto& shapes = sheet_->shapes;
+        auto& shapes = live("Shape.sendToBack").shapes;
         const auto it = std::find(shapes.begin(), shapes.end(), shape_);
+        if (it == shapes.end()) {
+            fail(QStringLiteral("the shape no longer exists"));
+        }
         std::rotate(shapes.begin(), it, it + 1);
     }
 
 private:
     using Side = double FakeShapeData::*;
 
-    FakeShapeData& data() const {
-        const auto book = sheet_->book.lock();
-        const auto& shapes = sheet_->shapes;
-        if (!book || !book->open ||
-            std::find(shapes.begin(), shapes.end(), shape_) == shapes.end()) {
+    FakeShapeData& data(const char* operation) const {
+        const auto& shapes = live(operation).shapes;
+        if (std::find(shapes.begin(), shapes.end(), shape_) == shapes.end()) {
             fail(QStringLiteral("the shape no longer exists"));
         }
         return *shape_;
     }
-    void resize(double points, Side side, Side other) const {
-        FakeShapeData& shape = data();
+    static void resize(FakeShapeData& shape, double points, Side side, Side other) {
         if (points < 0 || !std::isfinite(points)) {
             fail(QStringLiteral("a size must not be negative"));
         }
@@ -318,73 +291,55 @@ private:
         }
         shape.*side = points;
     }
-    void scale(float factor, bool relativeToOriginal, Side side, Side original, Side other,
-               Side otherOriginal) const {
-        FakeShapeData& shape = data();
+    static void scale(FakeShapeData& shape, float factor, bool relativeToOriginal, Side side,
+                      Side original, Side other, Side otherOriginal) {
         if (factor <= 0) {
             fail(QStringLiteral("a scale factor must be positive"));
         }
         if (relativeToOriginal && !shape.isPicture) {
             fail(QStringLiteral("only pictures scale relative to their original size"));
         }
-        const double base = relativeToOriginal ? shape.*original : shape.*side;
-        shape.*side = base * factor;
+        shape.*side = (relativeToOriginal ? shape.*original : shape.*side) * factor;
         if (shape.lockAspectRatio) {
-            const double otherBase = relativeToOriginal ? shape.*otherOriginal : shape.*other;
-            shape.*other = otherBase * factor;
+            shape.*other = (relativeToOriginal ? shape.*otherOriginal : shape.*other) * factor;
         }
     }
 
-    std::shared_ptr<FakeSheetData> sheet_;
     std::shared_ptr<FakeShapeData> shape_;
 };
 
-class FakeWorksheet : public Worksheet, Handle {
+class FakeWorksheet : public Worksheet, SheetHandle {
 public:
-    FakeWorksheet(FakeSpreadsheet& fake, int generation, std::shared_ptr<FakeSheetData> sheet)
-        : Handle(fake, generation), sheet_(std::move(sheet)) {}
+    using SheetHandle::SheetHandle;
 
     void activate() override {
-        enter("Worksheet.activate");
-        const auto book = openBook();
+        live("Worksheet.activate");
+        const auto book = sheet_->book.lock();
         book->activeSheet = sheet_;
         fake_.setActiveBook(book);
     }
-    QString name() override {
-        enter("Worksheet.name");
-        openBook();
-        return sheet_->name;
-    }
+    QString name() override { return live("Worksheet.name").name; }
     void setName(const QString& name) override {
-        enter("Worksheet.setName");
-        const auto book = openBook();
-        const bool taken =
-            std::any_of(book->sheets.begin(), book->sheets.end(), [&](const auto& other) {
-                return other != sheet_ && other->name.compare(name, Qt::CaseInsensitive) == 0;
-            });
+        live("Worksheet.setName");
+        const auto& sheets = sheet_->book.lock()->sheets;
+        const bool taken = std::any_of(sheets.begin(), sheets.end(), [&](const auto& other) {
+            return other != sheet_ && other->name.compare(name, Qt::CaseInsensitive) == 0;
+        });
         if (!validSheetName(name) || taken) {
             fail(QStringLiteral("the sheet name is refused: ") + name);
         }
         sheet_->name = name;
     }
     RangePtr range(const QString& address) override {
-        enter("Worksheet.range");
-        openBook();
-        const auto box = parseAddress(address, fake_.maxRows, fake_.maxColumns);
-        if (!box) {
-            fail(QStringLiteral("not a cell address: ") + address);
-        }
-        return std::make_shared<FakeRange>(fake_, generation_, sheet_, *box);
+        live("Worksheet.range");
+        return make<FakeRange>(sheet_, addressOrFail(address, fake_.maxRows, fake_.maxColumns));
     }
     int shapeCount() override {
-        enter("Worksheet.shapeCount");
-        openBook();
-        return static_cast<int>(sheet_->shapes.size());
+        return static_cast<int>(live("Worksheet.shapeCount").shapes.size());
     }
     ShapePtr addPicture(const QString& fileName, bool linkToFile, bool saveWithDocument,
                         double left, double top, double width, double height) override {
-        enter("Worksheet.addPicture");
-        openBook();
+        FakeSheetData& sheet = live("Worksheet.addPicture");
         if (width < 0 || height < 0) {
             fail(QStringLiteral("a picture size must not be negative"));
         }
@@ -404,49 +359,35 @@ public:
         shape->lockAspectRatio = true;
         // The application names a new picture itself, with the first free number; callers
         // rename it.
-        shape->name = freeName();
-        sheet_->shapes.push_back(shape);
-        return std::make_shared<FakeShape>(fake_, generation_, sheet_, shape);
+        for (auto n = sheet.shapes.size() + 1; shape->name.isEmpty(); ++n) {
+            const QString candidate = QStringLiteral("Picture %1").arg(n);
+            if (std::none_of(sheet.shapes.begin(), sheet.shapes.end(),
+                             [&](const auto& other) { return other->name == candidate; })) {
+                shape->name = candidate;
+            }
+        }
+        sheet.shapes.push_back(shape);
+        return make<FakeShape>(sheet_, shape);
     }
     ShapePtr picture(const QString& name) override {
-        enter("Worksheet.picture");
-        openBook();
-        for (const auto& shape : sheet_->shapes) {
-            if (shape->isPicture && shape->name == name) {
-                return std::make_shared<FakeShape>(fake_, generation_, sheet_, shape);
-            }
+        if (ShapePtr found = find("Worksheet.picture", name, true)) {
+            return found;
         }
         fail(QStringLiteral("no picture named ") + name);
     }
     ShapePtr evaluate(const QString& name) override {
-        enter("Worksheet.evaluate");
-        openBook();
-        for (const auto& shape : sheet_->shapes) {
-            if (shape->name == name) {
-                return std::make_shared<FakeShape>(fake_, generation_, sheet_, shape);
+        return find("Worksheet.evaluate", name, false);
+    }
+
+private:
+    ShapePtr find(const char* operation, const QString& name, bool picturesOnly) const {
+        for (const auto& shape : live(operation).shapes) {
+            if ((shape->isPicture || !picturesOnly) && shape->name == name) {
+                return make<FakeShape>(sheet_, shape);
             }
         }
         return nullptr;
     }
-
-private:
-    QString freeName() const {
-        for (auto n = sheet_->shapes.size() + 1;; ++n) {
-            const QString candidate = QStringLiteral("Picture %1").arg(n);
-            if (std::none_of(sheet_->shapes.begin(), sheet_->shapes.end(),
-                             [&](const auto& shape) { return shape->name == candidate; })) {
-                return candidate;
-            }
-        }
-    }
-    std::shared_ptr<FakeBookData> openBook() const {
-        auto book = sheet_->book.lock();
-        if (!book || !book->open) {
-            fail(QStringLiteral("the sheet's workbook is closed"));
-        }
-        return book;
-    }
-    std::shared_ptr<FakeSheetData> sheet_;
 };
 
 class FakeWorkbook : public Workbook, Handle {
@@ -454,38 +395,31 @@ public:
     FakeWorkbook(FakeSpreadsheet& fake, int generation, std::shared_ptr<FakeBookData> book)
         : Handle(fake, generation), book_(std::move(book)) {}
 
-    QString name() override {
-        enter("Workbook.name");
-        return open().name;
-    }
+    QString name() override { return open("Workbook.name").name; }
     WorksheetPtr activeSheet() override {
-        enter("Workbook.activeSheet");
-        open();
-        return std::make_shared<FakeWorksheet>(fake_, generation_, book_->activeSheet.lock());
+        return make<FakeWorksheet>(open("Workbook.activeSheet").activeSheet.lock());
     }
     int worksheetCount() override {
-        enter("Workbook.worksheetCount");
-        return static_cast<int>(open().sheets.size());
+        return static_cast<int>(open("Workbook.worksheetCount").sheets.size());
     }
     WorksheetPtr worksheet(int index) override {
-        enter("Workbook.worksheet");
-        const auto& sheets = open().sheets;
+        const auto& sheets = open("Workbook.worksheet").sheets;
         if (index < 1 || index > static_cast<int>(sheets.size())) {
             fail(QStringLiteral("no worksheet %1").arg(index));
         }
-        return std::make_shared<FakeWorksheet>(fake_, generation_, sheets[index - 1]);
+        return make<FakeWorksheet>(sheets[index - 1]);
     }
     WorksheetPtr addWorksheet() override {
-        enter("Workbook.addWorksheet");
-        FakeBookData& book = open();
+        FakeBookData& book = open("Workbook.addWorksheet");
         auto sheet = newSheet(book_, unusedSheetName(book));
         book.sheets.push_back(sheet);
         book.activeSheet = sheet;
-        return std::make_shared<FakeWorksheet>(fake_, generation_, sheet);
+        return make<FakeWorksheet>(sheet);
     }
 
 private:
-    FakeBookData& open() const {
+    FakeBookData& open(const char* operation) const {
+        enter(operation);
         if (!book_->open) {
             fail(QStringLiteral("the workbook is closed"));
         }
@@ -499,27 +433,22 @@ public:
     using Handle::Handle;
 
     RangePtr activeCell() override {
-        enter("Application.activeCell");
-        const auto sheet = sheetOrFail();
-        return std::make_shared<FakeRange>(
-            fake_, generation_, sheet,
-            CellBox{sheet->activeRow, sheet->activeColumn, sheet->activeRow, sheet->activeColumn});
+        const auto sheet = activeSheet("Application.activeCell");
+        const int row = sheet->activeRow;
+        const int column = sheet->activeColumn;
+        return make<FakeRange>(sheet, CellBox{row, column, row, column});
     }
     RangePtr range(const QString& address) override {
         enter("Application.range");
-        const auto box = parseAddress(address, fake_.maxRows, fake_.maxColumns);
-        if (!box) {
-            fail(QStringLiteral("not a cell address: ") + address);
-        }
-        return std::make_shared<FakeRange>(fake_, generation_, sheetOrFail(), *box);
+        const CellBox box = addressOrFail(address, fake_.maxRows, fake_.maxColumns);
+        return make<FakeRange>(activeSheet(), box);
     }
     RangePtr cells(int row, int column) override {
         enter("Application.cells");
         if (row < 1 || row > fake_.maxRows || column < 1 || column > fake_.maxColumns) {
             fail(QStringLiteral("no cell at row %1, column %2").arg(row).arg(column));
         }
-        return std::make_shared<FakeRange>(fake_, generation_, sheetOrFail(),
-                                           CellBox{row, column, row, column});
+        return make<FakeRange>(activeSheet(), CellBox{row, column, row, column});
     }
     int workbookCount() override {
         enter("Application.workbookCount");
@@ -535,7 +464,7 @@ public:
     }
     WorkbookPtr workbook(const QString& name) override {
         enter("Application.workbook");
-        auto book = fake_.findBook(name);
+        auto book = fake_.book(name);
         if (!book) {
             fail(QStringLiteral("no open workbook named ") + name);
         }
@@ -543,7 +472,7 @@ public:
     }
     WorkbookPtr activeWorkbook() override {
         enter("Application.activeWorkbook");
-        auto book = fake_.activeBookShared();
+        auto book = fake_.activeBook();
         if (!book) {
             fail(QStringLiteral("no active workbook"));
         }
@@ -559,13 +488,11 @@ public:
         return fake_.version;
     }
     double zoom() override {
-        enter("Application.zoom");
-        sheetOrFail();
+        activeSheet("Application.zoom");
         return fake_.zoom;
     }
     void setZoom(double percent) override {
-        enter("Application.setZoom");
-        sheetOrFail();
+        activeSheet("Application.setZoom");
         if (percent < 10 || percent > 400) {
             fail(QStringLiteral("zoom out of range"));
         }
@@ -574,28 +501,25 @@ public:
     }
 
 private:
-    std::shared_ptr<FakeSheetData> sheetOrFail() const {
-        const auto book = fake_.activeBookShared();
+    // Logs the operation, if any, then the active sheet or the failure of none.
+    std::shared_ptr<FakeSheetData> activeSheet(const char* operation = nullptr) const {
+        if (operation) {
+            enter(operation);
+        }
+        const auto book = fake_.activeBook();
         if (!book) {
             fail(QStringLiteral("no workbook is open"));
         }
         return book->activeSheet.lock();
     }
     WorkbookPtr wrap(const std::shared_ptr<FakeBookData>& book) const {
-        auto workbook = std::make_shared<FakeWorkbook>(fake_, generation_, book);
+        auto workbook = make<FakeWorkbook>(book);
         fake_.track(workbook);
         return workbook;
     }
 };
 
 } // namespace
-
-QString fakeCellAddress(int row, int column) {
-    return QLatin1Char('$') + columnLetters(column) + QLatin1Char('$') + QString::number(row);
-}
-
-FakeSpreadsheet::FakeSpreadsheet() = default;
-FakeSpreadsheet::~FakeSpreadsheet() = default;
 
 ApplicationPtr FakeSpreadsheet::attach() {
     enter(QStringLiteral("Link.attach"), generation_);
@@ -628,19 +552,15 @@ void FakeSpreadsheet::closeAllWorkbooks() {
 }
 
 void FakeSpreadsheet::closeWorkbook(const QString& name) {
-    const auto book = findBook(name);
-    if (!book) {
+    const auto closed = book(name);
+    if (!closed) {
         return;
     }
-    book->open = false;
-    std::erase(books_, book);
-    if (activeBook_.lock() == book) {
+    closed->open = false;
+    std::erase(books_, closed);
+    if (activeBook_.lock() == closed) {
         activeBook_ = books_.empty() ? std::weak_ptr<FakeBookData>() : books_.back();
     }
-}
-
-void FakeSpreadsheet::activateWorkbook(const QString& name) {
-    activeBook_ = findBook(name);
 }
 
 void FakeSpreadsheet::setColumnWidth(int column, double points) {
@@ -652,26 +572,20 @@ void FakeSpreadsheet::setRowHeight(int row, double points) {
 }
 
 void FakeSpreadsheet::merge(const QString& address) {
-    const auto box = parseAddress(address, maxRows, maxColumns);
-    if (!box) {
-        fail(QStringLiteral("not a cell address: ") + address);
-    }
-    activeSheet()->merges.push_back(FakeMerge{box->row1, box->column1, box->row2 - box->row1 + 1,
-                                              box->column2 - box->column1 + 1});
+    const CellBox box = addressOrFail(address, maxRows, maxColumns);
+    activeSheet()->merges.push_back(
+        FakeMerge{box.row1, box.column1, box.row2 - box.row1 + 1, box.column2 - box.column1 + 1});
 }
 
 void FakeSpreadsheet::selectCell(const QString& address) {
-    const auto box = parseAddress(address, maxRows, maxColumns);
-    if (!box) {
-        fail(QStringLiteral("not a cell address: ") + address);
-    }
-    activeSheet()->activeRow = box->row1;
-    activeSheet()->activeColumn = box->column1;
+    const CellBox box = addressOrFail(address, maxRows, maxColumns);
+    activeSheet()->activeRow = box.row1;
+    activeSheet()->activeColumn = box.column1;
 }
 
 void FakeSpreadsheet::addSheet(const QString& name) {
-    const auto book = activeBookShared();
-    book->sheets.push_back(newSheet(book, name));
+    const auto active = activeBook();
+    active->sheets.push_back(newSheet(active, name));
 }
 
 void FakeSpreadsheet::addRectangle(const QString& name, double left, double top, double width,
@@ -721,20 +635,7 @@ QSizeF FakeSpreadsheet::pictureSize(const QString& path) const {
     return QSizeF(pixels.width() * 0.75, pixels.height() * 0.75);
 }
 
-FakeBookData* FakeSpreadsheet::book(const QString& name) {
-    return findBook(name).get();
-}
-
-FakeBookData* FakeSpreadsheet::activeBook() {
-    return activeBook_.lock().get();
-}
-
-std::shared_ptr<FakeBookData> FakeSpreadsheet::activeBookShared() {
-    return activeBook_.lock();
-}
-
-std::shared_ptr<FakeBookData> FakeSpreadsheet::findBook(const QString& name) {
-    // Workbooks(name) matches whatever the case.
+std::shared_ptr<FakeBookData> FakeSpreadsheet::book(const QString& name) {
     for (const auto& book : books_) {
         if (!name.isEmpty() && book->name.compare(name, Qt::CaseInsensitive) == 0) {
             return book;
@@ -746,19 +647,6 @@ std::shared_ptr<FakeBookData> FakeSpreadsheet::findBook(const QString& name) {
 FakeSheetData* FakeSpreadsheet::activeSheet() {
     const auto book = activeBook_.lock();
     return book ? book->activeSheet.lock().get() : nullptr;
-}
-
-FakeShapeData* FakeSpreadsheet::shape(const QString& name) {
-    FakeSheetData* sheet = activeSheet();
-    if (!sheet) {
-        return nullptr;
-    }
-    for (const auto& shape : sheet->shapes) {
-        if (shape->name == name) {
-            return shape.get();
-        }
-    }
-    return nullptr;
 }
 
 std::vector<FakeShapeData> FakeSpreadsheet::pictures() {
@@ -796,10 +684,6 @@ void FakeSpreadsheet::failCall(const QString& operation, int nth) {
     rules_.push_back(Rule{operation, nth, nth});
 }
 
-void FakeSpreadsheet::failFrom(const QString& operation, int nth) {
-    rules_.push_back(Rule{operation, nth, std::numeric_limits<int>::max()});
-}
-
 void FakeSpreadsheet::failOverallCall(int nth) {
     rules_.push_back(Rule{QString(), nth, nth});
 }
@@ -810,11 +694,6 @@ void FakeSpreadsheet::failEveryCallFrom(int nth) {
 
 void FakeSpreadsheet::beforeCall(const QString& operation, int nth, std::function<void()> action) {
     hooks_.push_back(Hook{operation, nth, std::move(action)});
-}
-
-void FakeSpreadsheet::clearFailures() {
-    rules_.clear();
-    hooks_.clear();
 }
 
 void FakeSpreadsheet::enter(const QString& operation, int generation) {

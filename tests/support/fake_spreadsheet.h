@@ -69,8 +69,7 @@ struct FakeBookData {
 
 class FakeSpreadsheet : public ExcelLink, public SpreadsheetWorld {
 public:
-    FakeSpreadsheet();
-    ~FakeSpreadsheet() override;
+    FakeSpreadsheet() = default;
     FakeSpreadsheet(const FakeSpreadsheet&) = delete;
     FakeSpreadsheet& operator=(const FakeSpreadsheet&) = delete;
 
@@ -93,7 +92,6 @@ public:
     // The application as a whole. Quitting invalidates every object handed out so far,
     // also after a later start.
     void setRunning(bool running);
-    bool isRunning() const { return running_; }
 
     QString version = QStringLiteral("16.0");
     double zoom = 100;
@@ -115,15 +113,13 @@ public:
 
     // More setup and inspection (not logged).
     void closeWorkbook(const QString& name);
-    void activateWorkbook(const QString& name);
     // Makes the top-left cell of `address` the active cell of the active sheet.
     void selectCell(const QString& address);
     void addSheet(const QString& name); // to the active workbook, not activated
-    FakeBookData* book(const QString& name);
-    FakeBookData* activeBook();
+    // An open workbook by name in any case (as Workbooks(name) finds it), or nullptr.
+    std::shared_ptr<FakeBookData> book(const QString& name);
+    std::shared_ptr<FakeBookData> activeBook() { return activeBook_.lock(); }
     FakeSheetData* activeSheet();
-    // A shape on the active sheet, or nullptr.
-    FakeShapeData* shape(const QString& name);
     // Pictures of the active sheet, back to front.
     std::vector<FakeShapeData> pictures();
     // Live handles to application and workbook objects handed out through the interface.
@@ -136,20 +132,15 @@ public:
 
     // Failure injection; `nth` counts calls of that operation from 1 (since clearCalls).
     void failCall(const QString& operation, int nth = 1);
-    void failFrom(const QString& operation, int nth = 1);
     // The nth logged call whatever its operation, or every call from the nth on.
     void failOverallCall(int nth);
     void failEveryCallFrom(int nth);
     // Runs `action` just before the nth call of `operation` goes ahead (or fails).
     void beforeCall(const QString& operation, int nth, std::function<void()> action);
-    void clearFailures();
 
     // Used by the object implementations.
     void enter(const QString& operation, int generation);
-    int generation() const { return generation_; }
     void track(const std::shared_ptr<void>& object);
-    std::shared_ptr<FakeBookData> activeBookShared();
-    std::shared_ptr<FakeBookData> findBook(const QString& name);
     const std::vector<std::shared_ptr<FakeBookData>>& books() const { return books_; }
     void setActiveBook(const std::shared_ptr<FakeBookData>& book) { activeBook_ = book; }
     QSizeF pictureSize(const QString& path) const;
@@ -177,8 +168,5 @@ private:
     std::vector<Hook> hooks_;
     std::vector<std::weak_ptr<void>> tracked_;
 };
-
-// Address helpers shared with tests: "$B$3" style text for a cell.
-QString fakeCellAddress(int row, int column);
 
 } // namespace velmora::testing
