@@ -66,14 +66,23 @@ TEST(DragDropPlace, SelectedCellOrTheTopLeftOfTheGivenAddress) {
     }
 }
 
-TEST_F(DragDrop, GivenCellWithAnUnusableAddressFails) {
-    holders.setText(Holder::Text6, QStringLiteral("Option6"));
-    for (const char* address : {"", "C", "A0", "Z9999999"}) {
-        SCOPED_TRACE(address);
+TEST_F(DragDrop, UnusableGivenAddressOrFileEndsWithTheErrorMessageAndNoPicture) {
+    const QString text = dir.filePath(QStringLiteral("notes.jpg"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("just some text\n") > 0);
+    file.close();
+    const auto dropFails = [&](const QString& path, const char* address) {
+        SCOPED_TRACE(path.toStdString() + " at \"" + address + "\"");
         ui.messages.clear();
-        drop(photo(QStringLiteral("a.jpg")), QString::fromLatin1(address));
+        drop(path, QString::fromLatin1(address));
         expectOneErrorMessage();
         expectRunClosed();
+    };
+    dropFails(text, "");
+    dropFails(dir.filePath(QStringLiteral("missing.jpg")), "");
+    holders.setText(Holder::Text6, QStringLiteral("Option6"));
+    for (const char* address : {"", "C", "A0", "Z9999999"}) {
+        dropFails(photo(QStringLiteral("a.jpg")), address);
     }
     EXPECT_TRUE(fake.pictures().empty());
 }
@@ -119,20 +128,6 @@ TEST_F(DragDrop, RefusedSheetNameKeepsTheAddedSheetAndReportsTheError) {
     // Calc takes long sheet names but refuses brackets.
     drop(photo(QStringLiteral("photo[1].jpg")));
     expectOneErrorMessage();
-}
-
-TEST_F(DragDrop, FileThatIsNoPictureOrMissingEndsWithTheErrorMessage) {
-    const QString text = dir.filePath(QStringLiteral("notes.jpg"));
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("just some text\n") > 0);
-    file.close();
-    for (const QString& path : {text, dir.filePath(QStringLiteral("missing.jpg"))}) {
-        ui.messages.clear();
-        drop(path);
-        expectOneErrorMessage();
-        expectRunClosed();
-    }
-    EXPECT_TRUE(fake.pictures().empty());
 }
 
 TEST_F(DragDrop, HoldersAreReadAtTheMomentOfUse) {

@@ -169,7 +169,6 @@ TEST(FolderPasteFailures, EndInTheOneMessageKeepingWhatWasPasted) {
          [](FolderWorld& w) { w.fake.failCall(QStringLiteral("Worksheet.addPicture"), 4); }, 3, 1,
          4},
         {"gap \"a\"", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, "a"); }, 1, 1, 1},
-        {"empty gap", 4, [](FolderWorld& w) { w.holders.setText(Holder::Text25, ""); }, 1, 1, 1},
         {"rows 1 and 4 fit, row 7 is beyond the last", 3,
          [](FolderWorld& w) {
              w.fake.maxRows = 6;

@@ -83,15 +83,6 @@ TEST(PasteRunOrder, OnlyTheExactOneSendsThePictureBehindEveryShape) {
     }
 }
 
-TEST_F(PasteRun, NoApplicationRunningShowsTheMessageWithoutAnyCall) {
-    fake.setRunning(false);
-    drop(photo(QStringLiteral("a.jpg")));
-    expectOneErrorMessage();
-    EXPECT_EQ(fake.calls, QStringList{QStringLiteral("Link.attach")});
-    EXPECT_TRUE(fake.screenUpdatingHistory.empty());
-    expectRunClosed();
-}
-
 TEST_F(PasteRun, ErrorMessageHasTheExactLines) {
     EXPECT_EQ(kPasteErrorMessage.split(QStringLiteral("\r\n")),
               (QStringList{QStringLiteral("エラーがでました。"), QString(),
@@ -101,7 +92,8 @@ TEST_F(PasteRun, ErrorMessageHasTheExactLines) {
 }
 
 // Every spreadsheet call of a normal paste, failing in turn, ends in the one message and a
-// closed run; so does the application stopping to answer from that call on.
+// closed run; so does the application stopping to answer from that call on (from the first
+// call: no application running).
 class PasteRunFailures : public ::testing::TestWithParam<const char*> {
 protected:
     // A version-12 paste that uses every step: re-anchoring, sizing, order.

@@ -90,6 +90,12 @@ void CalcScenario::TearDown() {
     admin().closeAllWorkbooks();
 }
 
+void CalcScenario::save(std::initializer_list<std::pair<const char*, const char*>> settings) {
+    for (const auto& [key, value] : settings) {
+        ASSERT_TRUE(store.SaveSetting(QString::fromLatin1(key), QString::fromUtf8(value)));
+    }
+}
+
 Form1& CalcScenario::start() {
     form = std::make_unique<Form1>(*link, store, ui, nullptr);
     EXPECT_TRUE(form->Form_Load());

