@@ -51,10 +51,7 @@ public:
     int dropModeResets = 0;
     int noWorkbookLayouts = 0;
 
-    int patternShows = 0;
-    int patternConfirms = 0;
     int patternCloses = 0;
-    int workbookButtonRuns = 0;
     int mainWindowCloses = 0;
 
     // Every call in order, e.g. "height 4450", "target 2 shown", "pattern confirm".
@@ -62,8 +59,6 @@ public:
 
     // What the real main window would do besides (open a Form3, write the record on close).
     std::function<void()> onShowPattern;
-    std::function<void()> onConfirmPattern;
-    std::function<void()> onClosePattern;
     std::function<void()> onRerunWorkbookButton;
     std::function<void()> onCloseMainWindow;
 };

@@ -12,12 +12,8 @@ QString MapHolders::text(Holder holder) const {
 }
 
 void MapHolders::setText(Holder holder, const QString& text) {
-    ++writes_[holder];
-    if (holder == Holder::Check1) {
-        texts_.insert(holder, text == QLatin1String("1") ? text : QStringLiteral("0"));
-        return;
-    }
-    texts_.insert(holder, text);
+    const bool unchecked = holder == Holder::Check1 && text != QLatin1String("1");
+    texts_.insert(holder, unchecked ? QStringLiteral("0") : text);
 }
 
 } // namespace velmora::testing

@@ -15,11 +15,8 @@ public:
     QString text(Holder holder) const override;
     void setText(Holder holder, const QString& text) override;
 
-    int writes(Holder holder) const { return writes_.value(holder); }
-
 private:
     QHash<Holder, QString> texts_;
-    QHash<Holder, int> writes_;
 };
 
 } // namespace velmora::testing

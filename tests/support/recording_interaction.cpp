@@ -40,7 +40,6 @@ std::optional<QString> RecordingInteraction::getSaveFileName(const SaveDialogOpt
 }
 
 void RecordingInteraction::processEvents() {
-    ++processEventsCalls;
     if (onProcessEvents) {
         onProcessEvents();
     }

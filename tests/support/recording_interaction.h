@@ -37,7 +37,6 @@ public:
     std::vector<std::pair<QString, QString>> openDialogs; // filter, title
     std::vector<SaveDialogOptions> saveDialogs;
     QStringList openedUrls;
-    int processEventsCalls = 0;
 };
 
 } // namespace velmora::testing
