@@ -9,17 +9,7 @@
 namespace velmora::testing {
 namespace {
 
-class Form2CommitTest : public Form2Test {
-protected:
-    void SetUp() override {
-        holdEarlierSettings();
-        storeDesignTitles();
-        loaded();
-        main.calls.clear();
-    }
-};
-
-TEST_F(Form2CommitTest, CopiesEveryChoiceAndWritesTheTitles) {
+TEST_F(LoadedForm2Test, CopiesEveryChoiceAndWritesTheTitles) {
     window->List1->setEditText(QStringLiteral("Book 2.ods"));
     window->Option12->click();
     window->Option6->click();
@@ -35,18 +25,12 @@ TEST_F(Form2CommitTest, CopiesEveryChoiceAndWritesTheTitles) {
 
     window->決定ボタン();
 
-    const std::pair<Holder, const char*> expected[] = {{Holder::Text1, "Book 2.ods"},
-                                                       {Holder::Text2, "Option12"},
-                                                       {Holder::Text6, "Option6"},
-                                                       {Holder::Text22, "1"},
-                                                       {Holder::Text7, "A1"},
-                                                       {Holder::Text8, " B2"},
-                                                       {Holder::Text9, "C3 "},
-                                                       {Holder::Text3, "-3"},
-                                                       {Holder::Text4, "x"},
-                                                       // Fields edited elsewhere are left alone.
-                                                       {Holder::Text25, "4"},
-                                                       {Holder::Combo1, "9"}};
+    // Fields edited elsewhere (Text25, Combo1) are left alone.
+    const std::pair<Holder, const char*> expected[] = {
+        {Holder::Text1, "Book 2.ods"}, {Holder::Text2, "Option12"}, {Holder::Text6, "Option6"},
+        {Holder::Text22, "1"},         {Holder::Text7, "A1"},       {Holder::Text8, " B2"},
+        {Holder::Text9, "C3 "},        {Holder::Text3, "-3"},       {Holder::Text4, "x"},
+        {Holder::Text25, "4"},         {Holder::Combo1, "9"}};
     for (const auto& [holder, text] : expected) {
         EXPECT_EQ(held(holder), QString::fromUtf8(text)) << static_cast<int>(holder);
     }
@@ -59,7 +43,7 @@ TEST_F(Form2CommitTest, CopiesEveryChoiceAndWritesTheTitles) {
     EXPECT_EQ(stored("Option"), QString());
 }
 
-TEST_F(Form2CommitTest, NeitherOrderButtonCountsAsSendToBack) {
+TEST_F(LoadedForm2Test, NeitherOrderButtonCountsAsSendToBack) {
     for (QRadioButton* button : {window->Option7, window->Option8}) {
         button->setAutoExclusive(false);
         button->setChecked(false);
@@ -70,20 +54,6 @@ TEST_F(Form2CommitTest, NeitherOrderButtonCountsAsSendToBack) {
     window->Option7->setChecked(true);
     window->決定ボタン();
     EXPECT_EQ(held(Holder::Text22), QStringLiteral("0"));
-}
-
-TEST_F(Form2CommitTest, EmptyWorkbookUnlocksAndAppliesTheNoWorkbookLayout) {
-    hold({{Holder::Text1, "Book1.ods"}});
-    window->Option6->click();
-    window->Text4->setText(QStringLiteral("D4"));
-    main.calls.clear();
-
-    window->決定ボタン();
-
-    EXPECT_EQ(held(Holder::Text1), QString());
-    EXPECT_EQ(main.calls, QStringList{QStringLiteral("no-workbook layout")});
-    EXPECT_EQ(held(Holder::Text8), QStringLiteral("D4"));
-    EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option6"));
 }
 
 TEST(Form2Confirm, BothButtonsCommitCloseThenConfirmThePatternWindow) {
@@ -98,8 +68,6 @@ TEST(Form2Confirm, BothButtonsCommitCloseThenConfirmThePatternWindow) {
         for (const bool upper : {true, false}) {
             SCOPED_TRACE(std::string(upper ? "Command1" : "Command3") + " " + c.workbook);
             Form2World world;
-            world.holdEarlierSettings();
-            world.loaded();
             world.window->List1->setEditText(QString::fromUtf8(c.workbook));
             world.window->Option11->click();
             world.main.calls.clear();
@@ -114,7 +82,7 @@ TEST(Form2Confirm, BothButtonsCommitCloseThenConfirmThePatternWindow) {
     }
 }
 
-TEST_F(Form2CommitTest, DetectAgainRerunsTheWorkbookButtonOnly) {
+TEST_F(LoadedForm2Test, DetectAgainRerunsTheWorkbookButtonOnly) {
     window->List1->setEditText(QStringLiteral("Other.ods"));
     main.onRerunWorkbookButton = [this] {
         window->List1->setEditText(QStringLiteral("Book1.ods"));
@@ -128,7 +96,7 @@ TEST_F(Form2CommitTest, DetectAgainRerunsTheWorkbookButtonOnly) {
     EXPECT_FALSE(windowDestroyed());
 }
 
-TEST_F(Form2CommitTest, LinkLabelOpensTheHomePage) {
+TEST_F(LoadedForm2Test, LinkLabelOpensTheHomePage) {
     QTest::mouseClick(window->Label13, Qt::LeftButton);
     EXPECT_EQ(main.dialogs.openedUrls,
               QStringList{QStringLiteral("https://github.com/velmora/velmora")});

@@ -7,15 +7,7 @@
 namespace velmora::testing {
 namespace {
 
-class Form2FineAdjustTest : public Form2Test {
-protected:
-    void SetUp() override {
-        holdEarlierSettings();
-        loaded();
-    }
-};
-
-TEST_F(Form2FineAdjustTest, TextToBarAsSixteenBitWholeNumbersInRange) {
+TEST_F(LoadedForm2Test, TextToBarAsSixteenBitWholeNumbersInRange) {
     const struct {
         bool vertical; // Text1 and VScroll1, else Text2 and HScroll2
         int barBefore;
@@ -54,7 +46,7 @@ TEST_F(Form2FineAdjustTest, TextToBarAsSixteenBitWholeNumbersInRange) {
     EXPECT_TRUE(main.dialogs.messages.empty());
 }
 
-TEST_F(Form2FineAdjustTest, BarStepsWriteThePlainNumber) {
+TEST_F(LoadedForm2Test, BarStepsWriteThePlainNumber) {
     const struct {
         QScrollBar* bar;
         QAbstractSlider::SliderAction action;
@@ -70,12 +62,6 @@ TEST_F(Form2FineAdjustTest, BarStepsWriteThePlainNumber) {
         step.bar->triggerAction(step.action);
         EXPECT_EQ(step.box->text(), QString::fromLatin1(step.text));
     }
-}
-
-TEST_F(Form2FineAdjustTest, AnOutOfRangeTextIsCommittedAsTyped) {
-    window->Text1->setText(QStringLiteral("1500"));
-    window->決定ボタン();
-    EXPECT_EQ(held(Holder::Text3), QStringLiteral("1500"));
 }
 
 } // namespace

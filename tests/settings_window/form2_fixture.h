@@ -4,11 +4,11 @@
 
 #include "fake_main_window.h"
 #include "form2.h"
+#include "settings_record.h"
 #include "temp_store.h"
 #include "units.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -40,23 +40,9 @@ public:
 
     // The holders as an earlier run left them, so that loading is no first run.
     void holdEarlierSettings() {
-        hold({{Holder::Text2, "Option4"},
-              {Holder::Text6, "Option5"},
-              {Holder::Text22, "0"},
-              {Holder::Text3, "0"},
-              {Holder::Text4, "0"},
-              {Holder::Combo1, "9"},
-              {Holder::Text5, "100"},
-              {Holder::Text25, "1"},
-              {Holder::Text26, "1"}});
-    }
-
-    // The titles as an earlier commit stored them.
-    void storeDesignTitles() {
-        for (int slot = 1; slot <= 5; ++slot) {
-            main.settings.SaveSetting(QStringLiteral("save%1_title").arg(slot),
-                                      QStringLiteral("セーブデータ%1").arg(slot));
-        }
+        hold({{Holder::Text2, "Option4"}, {Holder::Text6, "Option5"}, {Holder::Text22, "0"}});
+        hold({{Holder::Text3, "0"}, {Holder::Text4, "0"}, {Holder::Combo1, "9"}});
+        hold({{Holder::Text5, "100"}, {Holder::Text25, "1"}, {Holder::Text26, "1"}});
     }
 
     Form2& loaded() {
@@ -84,8 +70,27 @@ public:
     QPointer<Form2> window;
 };
 
-// A window of its own for one case of a table.
-struct Form2World : Form2Test {
+// Loaded over the holders and slot titles of an earlier run; the main window's close writes
+// the record as the real one does.
+class LoadedForm2Test : public Form2Test {
+protected:
+    void SetUp() override {
+        holdEarlierSettings();
+        for (int slot = 1; slot <= 5; ++slot) {
+            main.settings.SaveSetting(QStringLiteral("save%1_title").arg(slot),
+                                      QStringLiteral("セーブデータ%1").arg(slot));
+        }
+        loaded();
+        main.onCloseMainWindow = [this] {
+            writeRecordFromHolders(main.settings, main.texts);
+        };
+        main.calls.clear();
+    }
+};
+
+// A loaded window of its own for one case of a table.
+struct Form2World : LoadedForm2Test {
+    Form2World() { SetUp(); }
     void TestBody() override {}
 };
 

@@ -13,14 +13,8 @@
 namespace velmora::testing {
 namespace {
 
-class Form2PresetsTest : public Form2Test {
+class Form2PresetsTest : public LoadedForm2Test {
 protected:
-    void SetUp() override {
-        holdEarlierSettings();
-        storeDesignTitles();
-        loaded();
-    }
-
     std::map<QString, QString> storeContents() const {
         std::map<QString, QString> contents;
         for (const QString& name : main.settings.valueNames()) {
@@ -38,33 +32,8 @@ protected:
     }
 };
 
-TEST_F(Form2PresetsTest, SaveWritesTitlesAndTheSlotsThirteenValues) {
-    window->save3_title->setText(QStringLiteral("現場 \"B\""));
-    window->Option2->click();
-    window->Text4->setText(QStringLiteral("B7"));
-    hold({{Holder::Combo1, "12"}, {Holder::Check1, "1"}, {Holder::Text26, "3"}});
-
-    window->save3->click();
-
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("現場 \"B\"　へ保存しました。"));
-    const std::pair<const char*, const char*> values[] = {
-        {"save3_title", "現場 \"B\""}, {"save1_title", "セーブデータ1"},
-        {"save3_Option", "Option2"},   {"save3_paste-url-2", "B7"},
-        {"save3_Combo1", "12"},        {"save3_zu-comp", "1"},
-        {"save3_renzoku-p1-p2", "3"}};
-    for (const auto& [name, text] : values) {
-        EXPECT_EQ(stored(name), QString::fromUtf8(text)) << name;
-    }
-    // Titles of all five plus thirteen values of slot 3, nothing else.
-    EXPECT_EQ(main.settings.valueNames().size(), 5 + 13);
-    EXPECT_EQ(held(Holder::Text2), QStringLiteral("Option2"));
-
-    window->save2_title->clear();
-    window->save2->click();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("　へ保存しました。"));
-}
-
-TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
+TEST_F(Form2PresetsTest, SaveWritesTheSlotThenLoadRestoresAllThirteenHolders) {
+    window->save4_title->setText(QStringLiteral("現場 \"B\""));
     window->Option11->click();
     window->Option9->click();
     window->Option8->click();
@@ -73,35 +42,41 @@ TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
     window->Text5->setText(QStringLiteral("C3"));
     window->Text1->setText(QStringLiteral("1500"));
     window->Text2->setText(QStringLiteral("-7"));
-    hold({{Holder::Combo1, "20"},
-          {Holder::Text5, "85"},
-          {Holder::Check1, "1"},
-          {Holder::Text25, "2"},
-          {Holder::Text26, "5"}});
+    hold({{Holder::Combo1, "20"}, {Holder::Text5, "85"}, {Holder::Check1, "1"}});
+    hold({{Holder::Text25, "2"}, {Holder::Text26, "5"}});
+
     window->save4->click();
+
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("現場 \"B\"　へ保存しました。"));
+    const std::pair<const char*, const char*> values[] = {
+        {"save4_title", "現場 \"B\""},    {"save4_Option", "Option11"},
+        {"save4_paste-url-2", "B2 "},     {"save4_Combo1", "20"},
+        {"save4_bityousei-tate", "1500"}, {"save4_zu-comp", "1"},
+        {"save4_renzoku-p1-p2", "5"}};
+    for (const auto& [name, text] : values) {
+        EXPECT_EQ(stored(name), QString::fromUtf8(text)) << name;
+    }
+    // Titles of all five plus thirteen values of slot 4, nothing else.
+    EXPECT_EQ(main.settings.valueNames().size(), 5 + 13);
     const std::map<Holder, QString> saved = heldRecord();
-    ASSERT_EQ(saved.at(Holder::Text3), QStringLiteral("1500"));
+    EXPECT_EQ(saved.at(Holder::Text2), QStringLiteral("Option11")) << "saving commits too";
 
     // Everything different, in the holders and in the window.
+    for (const RecordField& field : kRecordWriteOrder) {
+        main.texts.setText(field.holder, QStringLiteral("other"));
+    }
     window->Option1->click();
     window->Option5->click();
     window->Option7->click();
     window->Text3->setText(QStringLiteral("Z9"));
     window->Text1->setText(QStringLiteral("0"));
-    window->save1->click();
-    hold({{Holder::Combo1, "3"},
-          {Holder::Text5, "50"},
-          {Holder::Check1, "0"},
-          {Holder::Text25, "0"},
-          {Holder::Text26, "0"}});
-    ASSERT_NE(heldRecord(), saved);
 
     window->load4->click();
 
     EXPECT_EQ(heldRecord(), saved);
     EXPECT_EQ(held(Holder::Check1), QStringLiteral("1"));
     EXPECT_EQ(held(Holder::Text10), QStringLiteral("1"));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ4　を読み込みました。"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("現場 \"B\"　を読み込みました。"));
     // The window shows the loaded slot again, and the main window follows its place choice.
     EXPECT_TRUE(window->Option11->isChecked());
     EXPECT_TRUE(window->Option9->isChecked());
@@ -112,32 +87,31 @@ TEST_F(Form2PresetsTest, SaveThenLoadRestoresAllThirteenHolders) {
     EXPECT_EQ(window->HScroll2->value(), -7);
     EXPECT_TRUE(main.folderButtonShown);
     EXPECT_EQ(main.percentInput, std::optional<bool>(true));
-}
 
-TEST_F(Form2PresetsTest, LoadKeepsTheChosenWorkbook) {
+    window->save2_title->clear();
     window->save2->click();
-    window->List1->addItem(QStringLiteral("Book1.ods"));
-    window->List1->setEditText(QStringLiteral("Book2.ods"));
-    main.calls.clear();
-
-    window->load2->click();
-
-    EXPECT_EQ(window->List1->currentText(), QStringLiteral("Book2.ods"));
-    EXPECT_FALSE(main.calls.contains(QStringLiteral("no-workbook layout")));
-    // The workbook reaches the main window only through a commit.
-    EXPECT_EQ(held(Holder::Text1), QString());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("　へ保存しました。"));
 }
 
-TEST_F(Form2PresetsTest, LoadWithoutWorkbookAppliesTheNoWorkbookLayoutFirst) {
-    window->Option6->click();
-    window->save5->click();
-    main.calls.clear();
+TEST(Form2Load, KeepsTheChosenWorkbookOrAppliesTheNoWorkbookLayoutFirst) {
+    for (const char* workbook : {"Book2.ods", ""}) {
+        SCOPED_TRACE(workbook);
+        Form2World world;
+        world.window->Option6->click();
+        world.window->save2->click();
+        world.window->List1->addItem(QStringLiteral("Book1.ods"));
+        world.window->List1->setEditText(QString::fromUtf8(workbook));
+        world.main.calls.clear();
 
-    window->load5->click();
+        world.window->load2->click();
 
-    ASSERT_FALSE(main.calls.isEmpty());
-    EXPECT_EQ(main.calls.first(), QStringLiteral("no-workbook layout"));
-    EXPECT_EQ(main.heightTwips, 4450);
+        EXPECT_EQ(world.window->List1->currentText(), QString::fromUtf8(workbook));
+        EXPECT_EQ(world.main.calls.indexOf(QStringLiteral("no-workbook layout")),
+                  *workbook ? -1 : 0);
+        EXPECT_EQ(world.main.heightTwips, 4450);
+        // The workbook reaches the main window only through a commit.
+        EXPECT_EQ(world.held(Holder::Text1), QString());
+    }
 }
 
 TEST_F(Form2PresetsTest, LoadingASlotNeverSavedOrWithoutItsChoiceChangesNothing) {

@@ -2,8 +2,6 @@
 
 #include "form2_fixture.h"
 
-#include "settings_record.h"
-
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -13,42 +11,21 @@
 namespace velmora::testing {
 namespace {
 
-class Form2UninstallTest : public Form2Test {
-protected:
-    void SetUp() override {
-        holdEarlierSettings();
-        loaded();
-        window->save1->click();
-        // As the real main window does when it closes.
-        main.onCloseMainWindow = [this] {
-            writeRecordFromHolders(main.settings, main.texts);
-        };
-        main.calls.clear();
-    }
-
-    QTemporaryDir target;
-};
-
-TEST_F(Form2UninstallTest, CancelledExportWritesNothingButStillAppliesTheLayout) {
+TEST_F(LoadedForm2Test, CancelledExportWritesNothingButStillAppliesTheLayout) {
     window->List1->setEditText(QStringLiteral("Book1.ods"));
 
     window->Command7->click();
 
     ASSERT_EQ(main.dialogs.saveDialogs.size(), 1u);
-    const SaveDialogOptions& dialog = main.dialogs.saveDialogs.front();
-    EXPECT_EQ(dialog.title, QStringLiteral("レジストリを書き出して保存"));
-    EXPECT_EQ(dialog.initialDir, QDir::homePath());
-    EXPECT_EQ(dialog.initialName, QStringLiteral("Velmora"));
-    EXPECT_EQ(dialog.filter, QStringLiteral("レジストリ ファイル (*.reg)"));
-    EXPECT_TRUE(dialog.confirmOverwrite);
+    EXPECT_TRUE(main.dialogs.saveDialogs.front().confirmOverwrite);
     EXPECT_TRUE(main.dialogs.messages.empty());
-    EXPECT_TRUE(QDir(target.path()).isEmpty());
     // The workbook was chosen, so only the export's own layout step applies.
     EXPECT_EQ(main.calls, (QStringList{"pattern close", "no-workbook layout"}));
     EXPECT_TRUE(windowDestroyed());
 }
 
-TEST_F(Form2UninstallTest, ExportWritesExactlyTheChosenNameAndSaysSo) {
+TEST_F(LoadedForm2Test, ExportWritesExactlyTheChosenNameAndSaysSo) {
+    const QTemporaryDir target;
     const QString path = target.filePath(QStringLiteral("my settings"));
     main.dialogs.saveAnswers.push_back(path);
 
@@ -59,76 +36,61 @@ TEST_F(Form2UninstallTest, ExportWritesExactlyTheChosenNameAndSaysSo) {
                       kStyleInformation);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray slotValue =
-        QStringEncoder(QStringEncoder::Utf16LE).encode(QStringLiteral("\"save1_Option\"="));
-    EXPECT_TRUE(file.readAll().contains(slotValue));
-    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".reg")));
+    const QByteArray title =
+        QStringEncoder(QStringEncoder::Utf16LE).encode(QStringLiteral("\"save1_title\"="));
+    EXPECT_TRUE(file.readAll().contains(title));
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files), QStringList{"my settings"});
     EXPECT_EQ(main.calls.last(), QStringLiteral("no-workbook layout"));
 }
 
-TEST(Form2Export, ATargetThatCannotBeWrittenIsReportedAsAnError) {
+TEST_F(LoadedForm2Test, ATargetThatCannotBeWrittenIsReportedAsAnError) {
     const QTemporaryDir target;
-    for (const QString& path :
-         {target.filePath(QStringLiteral("missing folder/Velmora.reg")), target.path()}) {
-        SCOPED_TRACE(path.toStdString());
-        Form2World world;
-        world.holdEarlierSettings();
-        world.loaded();
-        world.main.dialogs.saveAnswers.push_back(path);
+    const QString path = target.filePath(QStringLiteral("missing folder/Velmora.reg"));
+    main.dialogs.saveAnswers.push_back(path);
 
-        world.window->Command7->click();
+    window->Command7->click();
 
-        ASSERT_EQ(world.main.dialogs.messages.size(), 1u);
-        const ShownMessage& message = world.main.dialogs.messages[0];
-        EXPECT_EQ(message.style, kStyleCritical);
-        EXPECT_TRUE(message.text.startsWith(path + QStringLiteral("\r\n")));
-        EXPECT_FALSE(message.text.contains(QStringLiteral("に保存しました。")));
-        EXPECT_EQ(world.main.calls.last(), QStringLiteral("no-workbook layout"));
-    }
-    EXPECT_EQ(QDir(target.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-              QStringList());
+    ASSERT_EQ(main.dialogs.messages.size(), 1u);
+    EXPECT_EQ(main.dialogs.messages[0].style, kStyleCritical);
+    EXPECT_TRUE(main.dialogs.messages[0].text.startsWith(path + QStringLiteral("\r\n")));
+    EXPECT_FALSE(main.dialogs.messages[0].text.contains(QStringLiteral("に保存しました。")));
+    EXPECT_EQ(main.calls.last(), QStringLiteral("no-workbook layout"));
+    EXPECT_TRUE(QDir(target.path()).isEmpty());
 }
 
-TEST_F(Form2UninstallTest, CancelledDeleteLeavesEverythingAsItWas) {
-    const QStringList before = main.settings.valueNames();
-    main.dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
-
-    window->Command2->click();
-
-    expectOnlyMessage(QStringLiteral("レジストリを削除しますか？"), kStyleExclamationOkCancel);
-    EXPECT_EQ(main.settings.valueNames(), before);
-    EXPECT_EQ(main.mainWindowCloses, 0);
-    EXPECT_FALSE(windowDestroyed());
-}
-
-TEST(Form2Delete, EmptiesTheStoreAndEndsTheProgramAlsoWhenAlreadyRemoved) {
+TEST(Form2Delete, AsksThenEmptiesTheStoreAndEndsTheProgramUnlessCancelled) {
     const struct {
+        MessageAnswer answer;
         bool removedBehindOurBack;
-        const char* message;
+        const char* reply; // none when cancelled
         int style;
-    } cases[] = {{false, "削除しました。", kStyleInformation}, {true, "削除済みです。", kStyleOk}};
+    } cases[] = {{MessageAnswer::Cancel, false, nullptr, 0},
+                 {MessageAnswer::Ok, false, "削除しました。", kStyleInformation},
+                 {MessageAnswer::Ok, true, "削除済みです。", kStyleOk}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.reply ? c.reply : "cancelled");
         Form2World world;
-        world.holdEarlierSettings();
-        world.loaded();
-        world.window->save1->click();
-        world.main.onCloseMainWindow = [&world] {
-            writeRecordFromHolders(world.main.settings, world.main.texts);
-        };
+        const QStringList before = world.main.settings.valueNames();
         if (c.removedBehindOurBack) {
             ASSERT_EQ(world.main.settings.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
         }
+        world.main.dialogs.messageAnswers.push_back(c.answer);
 
         world.window->Command2->click();
 
-        ASSERT_EQ(world.main.dialogs.messages.size(), 2u);
-        EXPECT_EQ(world.main.dialogs.messages[1].text, QString::fromUtf8(c.message));
-        EXPECT_EQ(world.main.dialogs.messages[1].style, c.style);
-        EXPECT_EQ(world.main.mainWindowCloses, 1);
-        EXPECT_TRUE(world.main.settings.valueNames().isEmpty());
-        EXPECT_FALSE(QFile::exists(world.main.settings.location()));
-        EXPECT_TRUE(world.windowDestroyed());
+        const auto& messages = world.main.dialogs.messages;
+        ASSERT_EQ(messages.size(), c.reply ? 2u : 1u);
+        EXPECT_EQ(messages[0].text, QStringLiteral("レジストリを削除しますか？"));
+        EXPECT_EQ(messages[0].style, kStyleExclamationOkCancel);
+        if (c.reply) {
+            EXPECT_EQ(messages[1].text, QString::fromUtf8(c.reply));
+            EXPECT_EQ(messages[1].style, c.style);
+        }
+        // The main window's close writes the record; the store must still end up empty.
+        EXPECT_EQ(world.main.mainWindowCloses, c.reply ? 1 : 0);
+        EXPECT_EQ(world.main.settings.valueNames(), c.reply ? QStringList() : before);
+        EXPECT_EQ(QFile::exists(world.main.settings.location()), !c.reply);
+        EXPECT_EQ(world.windowDestroyed(), c.reply != nullptr);
     }
 }
 
