@@ -53,6 +53,10 @@ QString regText(const QString& body,
     return header + "\r\n\r\n[" + kKey + "]\r\n\r\n[" + kKey + "\\Setting]\r\n" + body + "\r\n";
 }
 
+QByteArray reg(const QString& body) {
+    return regText(body).toUtf8();
+}
+
 TEST_F(RegExportTest, SmallStoreGivesExactlyTheRegistryEditorsBytes) {
     ASSERT_TRUE(store.SaveSetting("save1_title", "写真 \"A\""));
     ASSERT_TRUE(store.SaveSetting("zz-extra", ""));
@@ -62,17 +66,10 @@ TEST_F(RegExportTest, SmallStoreGivesExactlyTheRegistryEditorsBytes) {
     const QString path = exportTo("Velmora.reg");
 
     // Record values in their write order, then slots, then unknown names; a blank line ends.
-    const QString expected = QString::fromUtf8(
-        "Windows Registry Editor Version 5.00\r\n"
-        "\r\n"
-        "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere]\r\n"
-        "\r\n"
-        "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere\\Setting]\r\n"
-        "\"Combo1\"=\"9\"\r\n"
-        "\"paste-url-1\"=\"C:\\\\a b\\\\\"\r\n"
-        "\"save1_title\"=\"写真 \\\"A\\\"\"\r\n"
-        "\"zz-extra\"=\"\"\r\n"
-        "\r\n");
+    const QString expected = regText("\"Combo1\"=\"9\"\r\n"
+                                     "\"paste-url-1\"=\"C:\\\\a b\\\\\"\r\n"
+                                     "\"save1_title\"=\"写真 \\\"A\\\"\"\r\n"
+                                     "\"zz-extra\"=\"\"\r\n");
     const QByteArray bytes = fileBytes(path);
     ASSERT_TRUE(bytes.startsWith("\xFF\xFEW\x00i\x00"));
     EXPECT_EQ(bytes.mid(2), utf16le(expected));
@@ -95,44 +92,21 @@ TEST_F(RegExportTest, FullStoreSurvivesExportDeleteAndRestoreByteExactly) {
     const std::optional<int> restored = importRegFile(store, path, &error);
     ASSERT_TRUE(restored) << error.toStdString();
     EXPECT_EQ(*restored, 83);
-    const QMap<QString, QString> after = snapshot();
-    ASSERT_EQ(after.keys(), before.keys());
-    for (const QString& name : before.keys()) {
-        EXPECT_EQ(after[name].toUtf8(), before[name].toUtf8()) << name.toStdString();
-    }
-    EXPECT_EQ(store.GetSetting("save2_title"), "写真 \"外観\" A4");
-    EXPECT_EQ(store.GetSetting("save5_title"), "");
+    EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(RegExportTest, LineBreaksGoOutAsHexStringsAndComeBack) {
-    const QString multi = QStringLiteral("一行目\r\n二行目\n") + QString(40, QChar(u'長'));
-    ASSERT_TRUE(store.SaveSetting("save1_title", multi));
+// Their way back is part of the full round trip above.
+TEST_F(RegExportTest, LineBreaksGoOutAsWrappedHexStrings) {
+    ASSERT_TRUE(store.SaveSetting("save1_title", kAwkwardTexts.last()));
     ASSERT_TRUE(store.SaveSetting("junjo", "a\nb"));
-    const QString path = exportTo("multi.reg");
 
-    const QString text = QStringDecoder(QStringDecoder::Utf16LE).decode(fileBytes(path).mid(2));
+    const QString text =
+        QStringDecoder(QStringDecoder::Utf16LE).decode(fileBytes(exportTo("multi.reg")).mid(2));
     EXPECT_TRUE(text.contains("\"junjo\"=hex(1):61,00,0a,00,62,00,00,00\r\n"))
         << text.toStdString();
     for (const QString& line : text.split("\r\n")) {
         EXPECT_LE(line.size(), 80) << line.toStdString(); // long hex wraps with "\"
     }
-    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
-    QString error;
-    ASSERT_TRUE(importRegFile(store, path, &error)) << error.toStdString();
-    EXPECT_EQ(store.GetSetting("save1_title"), multi);
-    EXPECT_EQ(store.GetSetting("junjo"), "a\nb");
-}
-
-TEST_F(RegExportTest, RestoreReplacesTheSectionSoItMatchesTheFile) {
-    ASSERT_TRUE(store.SaveSetting("Combo1", "3"));
-    const QString path = exportTo("one.reg");
-    ASSERT_TRUE(store.SaveSetting("Combo1", "14"));
-    ASSERT_TRUE(store.SaveSetting("save3_title", "later"));
-
-    QString error;
-    ASSERT_EQ(importRegFile(store, path, &error), 1) << error.toStdString();
-    const QMap<QString, QString> expected{{"Combo1", "3"}};
-    EXPECT_EQ(snapshot(), expected);
 }
 
 TEST_F(RegExportTest, ReadsUtf8AndRegedit4FilesWithLfOrCrLf) {
@@ -142,12 +116,12 @@ TEST_F(RegExportTest, ReadsUtf8AndRegedit4FilesWithLfOrCrLf) {
         const char* name;
         QByteArray bytes;
     } files[] = {
-        {"utf8 crlf", regText(body).toUtf8()},
+        {"utf8 crlf", reg(body)},
         {"utf8 bom lf", "\xEF\xBB\xBF" + regText(body).replace("\r\n", "\n").toUtf8()},
         {"regedit4", regText(body, "REGEDIT4").toUtf8()},
         {"utf16be",
          QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE).encode(regText(body))},
-        {"lower-case key", regText(body).replace("VB and VBA", "vb AND vba").toUtf8()},
+        {"lower-case key", reg(body).replace("VB and VBA", "vb AND vba")},
     };
     for (const auto& file : files) {
         const QString path = work.filePath("in.reg");
@@ -164,7 +138,7 @@ TEST_F(RegExportTest, MalformedOrForeignFilesAreRefusedAndTheStoreIsUntouched) {
     fillFullStore(store);
     const QMap<QString, QString> before = snapshot();
     const QByteArray beforeBytes = storeBytes();
-    const QString key = QString::fromLatin1(kKey);
+    const QByteArray key = kKey;
 
     const struct {
         const char* name;
@@ -174,34 +148,31 @@ TEST_F(RegExportTest, MalformedOrForeignFilesAreRefusedAndTheStoreIsUntouched) {
         {"empty", QByteArray(), "Windows Registry Editor"},
         {"plain text", "hello\r\n", "Windows Registry Editor"},
         {"header only", "Windows Registry Editor Version 5.00\r\n", "Setting"},
-        {"key without values", regText("").toUtf8(), "値が一つも"},
+        {"key without values", reg(""), "値が一つも"},
         {"foreign key",
          utf16le(regText("\"a\"=\"b\"").replace("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"))
              .prepend("\xFF\xFE"),
          "HKEY_LOCAL_MACHINE"},
-        {"other application", regText("\"a\"=\"b\"").replace("quillmere", "quillmere2").toUtf8(),
-         "quillmere2"},
-        {"subkey", regText("\"a\"=\"b\"").replace("Setting]", "Setting\\Sub]").toUtf8(), "Sub"},
-        {"good values then a bad line",
-         regText("\"Combo1\"=\"1\"\r\n\"Text5\"=dword:00000001").toUtf8(), "7 行目"},
-        {"value deletion", regText("\"Combo1\"=-").toUtf8(), "=-"},
-        {"key deletion",
-         ("Windows Registry Editor Version 5.00\r\n\r\n[-" + key + "]\r\n").toUtf8(), "[-"},
-        {"binary", regText("\"Combo1\"=hex:01,02").toUtf8(), "Combo1"},
-        {"expand string", regText("\"Combo1\"=hex(2):41,00,00,00").toUtf8(), "Combo1"},
-        {"default value", regText("@=\"x\"").toUtf8(), "@"},
+        {"other application", reg("\"a\"=\"b\"").replace("quillmere", "quillmere2"), "quillmere2"},
+        {"subkey", reg("\"a\"=\"b\"").replace("Setting]", "Setting\\Sub]"), "Sub"},
+        {"good values then a bad line", reg("\"Combo1\"=\"1\"\r\n\"Text5\"=dword:00000001"),
+         "7 行目"},
+        {"value deletion", reg("\"Combo1\"=-"), "=-"},
+        {"key deletion", "Windows Registry Editor Version 5.00\r\n\r\n[-" + key + "]\r\n", "[-"},
+        {"binary", reg("\"Combo1\"=hex:01,02"), "Combo1"},
+        {"expand string", reg("\"Combo1\"=hex(2):41,00,00,00"), "Combo1"},
+        {"default value", reg("@=\"x\""), "@"},
         {"value under the application key",
-         ("Windows Registry Editor Version 5.00\r\n\r\n[" + key + "]\r\n\"Combo1\"=\"1\"\r\n")
-             .toUtf8(),
+         "Windows Registry Editor Version 5.00\r\n\r\n[" + key + "]\r\n\"Combo1\"=\"1\"\r\n",
          "Combo1"},
         {"value before any key", "REGEDIT4\r\n\"Combo1\"=\"1\"\r\n", "キー"},
-        {"unterminated", regText("\"Combo1\"=\"1").toUtf8(), "閉じる"},
-        {"unknown escape", regText("\"Combo1\"=\"a\\nb\"").toUtf8(), "\\"},
-        {"junk after value", regText("\"Combo1\"=\"1\" x").toUtf8(), "余分"},
-        {"name with a slash", regText("\"a/b\"=\"1\"").toUtf8(), "a/b"},
-        {"odd hex string", regText("\"Combo1\"=hex(1):41").toUtf8(), "奇数"},
-        {"broken hex", regText("\"Combo1\"=hex(1):4g,00").toUtf8(), "4g"},
-        {"hex continued past the end", regText("\"Combo1\"=hex(1):41,00,\\").toUtf8(), "続き"},
+        {"unterminated", reg("\"Combo1\"=\"1"), "閉じる"},
+        {"unknown escape", reg("\"Combo1\"=\"a\\nb\""), "\\"},
+        {"junk after value", reg("\"Combo1\"=\"1\" x"), "余分"},
+        {"name with a slash", reg("\"a/b\"=\"1\""), "a/b"},
+        {"odd hex string", reg("\"Combo1\"=hex(1):41"), "奇数"},
+        {"broken hex", reg("\"Combo1\"=hex(1):4g,00"), "4g"},
+        {"hex continued past the end", reg("\"Combo1\"=hex(1):41,00,\\"), "続き"},
         {"not utf-8", "REGEDIT4\r\n\r\n[\x83\x65]\r\n", "文字コード"},
         {"odd utf-16", QByteArray("\xFF\xFEW\x00i", 5), "文字コード"},
     };

@@ -39,17 +39,19 @@ TEST_F(RestoreRunTest, WrongArgumentsShowTheUsage) {
     }
 }
 
-TEST_F(RestoreRunTest, OkRestoresAndReportsSuccess) {
+TEST_F(RestoreRunTest, OkReplacesTheSettingsWithTheFilesAndReportsSuccess) {
     ASSERT_TRUE(store.SaveSetting("save1_title", "写真\\\"1\""));
     ASSERT_TRUE(store.SaveSetting("Combo1", "12"));
     const QString path = exportTo("Velmora backup.reg");
-    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+    const QMap<QString, QString> exported = snapshot();
+    ASSERT_TRUE(store.SaveSetting("Combo1", "3"));
+    ASSERT_TRUE(store.SaveSetting("save3_title", "later"));
 
     EXPECT_EQ(run({path}), kRestoreDone);
     expectMessages({{kStyleExclamationOkCancel, {path, "2 個"}}, {kStyleInformation, {}}});
     EXPECT_EQ(ui.messages[1].text, "設定を復元しました。");
-    EXPECT_EQ(store.GetSetting("save1_title"), "写真\\\"1\"");
-    EXPECT_EQ(store.GetSetting("Combo1"), "12");
+    // Values the file lacks are gone, so the store matches the file.
+    EXPECT_EQ(snapshot(), exported);
 }
 
 TEST_F(RestoreRunTest, CancelLeavesTheCurrentSettings) {

@@ -25,7 +25,7 @@ inline const QStringList kAwkwardTexts = {
     "\"=\"", "[Setting]", "[HKEY_CURRENT_USER\\x]", "]", "\"quoted\"", "\"", "\\",
     "\\\\server\\share\\", "C:\\写真\\", "end\\", "\\\"", "セーブデータ1",
     "ＭＳ ゴシック　全角空白", "10㎝", "tab\there", "%41%", "true", "#not a comment", ";comment",
-    "-", "hex(1):00"};
+    "-", "hex(1):00", "a\nb", "一行目\r\n二行目\n" + QString(40, QChar(u'長'))};
 // clang-format on
 
 inline QByteArray fileBytes(const QString& path) {
@@ -74,19 +74,6 @@ protected:
     QTemporaryDir work;
 };
 
-// True when a directory without write permission refuses new files for this user (it does
-// not for root, which many containers run tests as).
-inline bool permissionsEnforced() {
-    QTemporaryDir probe;
-    const QByteArray dir = QFile::encodeName(probe.path());
-    ::chmod(dir.constData(), 0500);
-    QFile file(probe.filePath(QStringLiteral("probe")));
-    const bool refused = !file.open(QIODevice::WriteOnly);
-    file.close();
-    ::chmod(dir.constData(), 0700);
-    return refused;
-}
-
 // Makes a directory read-only for the lifetime of the guard.
 class ReadOnlyDir {
 public:
@@ -100,6 +87,14 @@ public:
 private:
     QByteArray path_;
 };
+
+// True when a directory without write permission refuses new files for this user (it does
+// not for root, which many containers run tests as).
+inline bool permissionsEnforced() {
+    QTemporaryDir probe;
+    const ReadOnlyDir readOnly(probe.path());
+    return !QFile(probe.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly);
+}
 
 inline QStringList entriesOf(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
