@@ -1,6 +1,5 @@
 #include "drop_target.h"
 #include "form1_fixture.h"
-#include "paste_engine.h"
 #include "test_photos.h"
 
 #include <QCoreApplication>
@@ -19,7 +18,6 @@ protected:
     void SetUp() override {
         excel.addWorkbook("Ledger.xls");
         store.SaveSetting("Option", "Option1");
-        store.SaveSetting("Combo1", "2");
         store.SaveSetting("paste-url-1", "B2");
         store.SaveSetting("paste-url-2", "C5");
         store.SaveSetting("paste-url-3", "D9");
@@ -36,12 +34,13 @@ protected:
         }
     }
 
-    // Drags the files over the target and drops them, as a file manager does.
+    // Drags the files (local paths or URLs) over the target and drops them, as a file manager
+    // does.
     bool drop(QWidget* target, const QStringList& files, const QString& plainText = {}) {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& file : files) {
-            urls << QUrl::fromLocalFile(file);
+            urls << QUrl::fromUserInput(file);
         }
         if (!urls.isEmpty()) {
             data.setUrls(urls);
@@ -94,22 +93,12 @@ TEST_F(Form1DropTest, SingleTargetPastesAtTheSelectedCellWhateverTheAddressBoxHo
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_DOUBLE_EQ(pictures[0].left, 4 * 48);
     EXPECT_DOUBLE_EQ(pictures[0].top, 6 * 13.5);
-    EXPECT_NEAR(pictures[0].width, 2 * 28.35, 1e-9);
-}
-
-TEST_F(Form1DropTest, NewSheetTargetNamesTheSheetAfterTheFile) {
-    choosePlace("Option10");
-    ASSERT_TRUE(drop(form->Picture0, {second}));
-    EXPECT_EQ(excel.activeSheet()->name, "second.jpg");
-    EXPECT_EQ(excel.pictures().size(), 1u);
 }
 
 TEST_F(Form1DropTest, DragsWithoutALocalFileAreRefusedWhileDragging) {
     choosePlace("Option5");
     EXPECT_FALSE(drop(form->Picture0, {}, "some text"));
-    QMimeData remote;
-    remote.setUrls({QUrl("https://example.org/a.jpg")});
-    EXPECT_TRUE(DropTarget::firstLocalFile(&remote).isEmpty());
+    EXPECT_FALSE(drop(form->Picture0, {"https://example.org/a.jpg"}));
     EXPECT_TRUE(excel.pictures().empty());
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -118,8 +107,7 @@ TEST_F(Form1DropTest, TextFileDroppedEndsWithTheErrorMessage) {
     choosePlace("Option5");
     const QString text = dir.filePath("notes.txt");
     QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
     file.close();
     drop(form->Picture0, {text});
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -2,7 +2,6 @@
 #include "form1_fixture.h"
 #include "form2.h"
 #include "notice_strip.h"
-#include "settings_record.h"
 #include "twip_layout.h"
 
 #include <QCheckBox>
@@ -11,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <tuple>
 
 namespace velmora::testing {
 namespace {
@@ -27,17 +28,12 @@ TEST_F(Form1Test, FirstStartWithEmptyStoreAndNoOffice) {
     excel.setRunning(false);
     Form1& f = start();
 
-    EXPECT_EQ(f.windowHeightTwips(), 2550);
+    // The record's fallbacks reach the window; the no-workbook layout shows no drop target.
     EXPECT_EQ(f.Combo1->currentText(), "9");
     EXPECT_EQ(f.Text5->text(), "100");
-    EXPECT_EQ(f.Text3->text(), "0");
-    EXPECT_EQ(f.Text4->text(), "0");
-    EXPECT_EQ(f.Text25->text(), "1");
-    EXPECT_EQ(f.Text26->text(), "1");
-    for (QLineEdit* empty : {f.Text2, f.Text6, f.Text7, f.Text8, f.Text9, f.Text22, f.Text1}) {
-        EXPECT_TRUE(empty->text().isEmpty());
-    }
     EXPECT_FALSE(f.Check1->isChecked());
+    EXPECT_TRUE(f.Text1->text().isEmpty());
+    EXPECT_EQ(f.windowHeightTwips(), 2550);
     EXPECT_EQ(f.check1TopTwips(), 1930);
     EXPECT_FALSE(f.Picture99->isHidden());
     for (int i = 0; i < 4; ++i) {
@@ -49,37 +45,19 @@ TEST_F(Form1Test, FirstStartWithEmptyStoreAndNoOffice) {
     EXPECT_EQ(label1WidthTwips(f), 2400);
     EXPECT_EQ(f.WebBrowser1->notice(), kNotRunning);
     EXPECT_FALSE(f.isForm2Loaded());
-    EXPECT_EQ(f.Combo1->count(), 15);
-    EXPECT_EQ(f.Combo1->itemText(0), "1");
-    EXPECT_EQ(f.Combo1->itemText(14), "15");
-    EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("　"));
 }
 
-TEST_F(Form1Test, StoredWidthOutsideTheListStaysAsTyped) {
+TEST_F(Form1Test, StoredTextsStayAsTypedAndOnlyTheExactOneChecksTheBox) {
     excel.setRunning(false);
-    store.SaveSetting("Combo1", "20");
+    store.SaveSetting("Combo1", "20"); // not in the list
     store.SaveSetting("Text5", " 50 ");
-    store.SaveSetting("bityousei-yoko", "-3");
-    Form1& f = start();
-    EXPECT_EQ(f.Combo1->currentText(), "20");
-    EXPECT_EQ(f.Combo1->count(), 15);
-    EXPECT_EQ(f.Text5->text(), " 50 ");
-    EXPECT_EQ(f.Text4->text(), "-3");
-}
-
-TEST_F(Form1Test, OnlyTheExactTextOneChecksTheCompressBox) {
-    excel.setRunning(false);
-    const std::pair<const char*, bool> cases[] = {{"1", true},  {"0", false},  {"", false},
-                                                  {"2", false}, {"01", false}, {" 1", false}};
-    for (const auto& [stored, checked] : cases) {
+    for (const auto& [stored, checked] : {std::pair{"1", true}, {" 1", false}, {"01", false}}) {
         store.SaveSetting("zu-comp", stored);
         Form1 f(excel, store, ui, nullptr);
         ASSERT_TRUE(f.Form_Load());
+        EXPECT_EQ(f.Combo1->currentText(), "20");
+        EXPECT_EQ(f.Text5->text(), " 50 ");
         EXPECT_EQ(f.Check1->isChecked(), checked) << stored;
-        EXPECT_EQ(f.Text10->text(), stored);
     }
 }
 
@@ -91,17 +69,12 @@ TEST_F(Form1Test, LocksTheActiveWorkbookAtStart) {
     EXPECT_EQ(f.Label1->text(), QStringLiteral("Book1.xls　にロックしました。"));
     EXPECT_EQ(label1WidthTwips(f), 2900);
     EXPECT_EQ(f.WebBrowser1->notice(), f.Label1->text());
-    // The settings window was loaded hidden; on this first run it filled the five slots.
+    f.Text1->setText(QString());
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("　にロックしました。"));
+    // The settings window was loaded hidden and, on this first run, chose the design's places.
     ASSERT_TRUE(f.isForm2Loaded());
     EXPECT_FALSE(f.form2()->isVisible());
-    EXPECT_EQ(f.Text2->text(), "Option4");
     EXPECT_EQ(f.Text6->text(), "Option5");
-    for (int slot = 1; slot <= 5; ++slot) {
-        EXPECT_EQ(store.GetSetting(slotValueName(slot, "Option")), "Option4");
-        EXPECT_EQ(store.GetSetting(slotTitleName(slot)),
-                  QStringLiteral("セーブデータ%1").arg(slot));
-    }
-    // The place choice's layout: one drop target.
     EXPECT_FALSE(f.Picture0->isHidden());
 }
 
@@ -123,62 +96,39 @@ TEST_F(Form1Test, OfficeWithoutWorkbookKeepsTheDesignNotice) {
     EXPECT_TRUE(f.Text1->text().isEmpty());
     EXPECT_EQ(f.Label1->text(), QStringLiteral("ファイル名"));
     EXPECT_EQ(f.windowHeightTwips(), 2550);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(f.dropTarget(i)->isHidden());
-    }
     EXPECT_EQ(excel.liveObjects(), 0);
-}
-
-TEST_F(Form1Test, SettingTheSameWorkbookNameAgainIsNoChange) {
-    excel.setRunning(false);
-    Form1& f = start();
-    f.Text1->setText("Book1.xls");
-    f.WebBrowser1->step();
-    f.WebBrowser1->step();
-    const int offset = f.WebBrowser1->textOffset();
-    f.Text1->setText("Book1.xls");
-    EXPECT_EQ(f.WebBrowser1->textOffset(), offset);
-    f.Text1->setText(QString());
-    EXPECT_EQ(f.Label1->text(), QStringLiteral("　にロックしました。"));
 }
 
 TEST_F(Form1Test, ClosingWritesAllThirteenValues) {
     excel.setRunning(false);
     Form1& f = start();
+    const std::tuple<QLineEdit*, const char*, QString> boxes[] = {
+        {f.Text5, "Text5", "80"},
+        {f.Text2, "Option", "Option3"},
+        {f.Text6, "paste-check", "Option6"},
+        {f.Text7, "paste-url-1", " B3 "},
+        {f.Text8, "paste-url-2", ""},
+        {f.Text9, "paste-url-3", QStringLiteral("\"x\"\\y")},
+        {f.Text3, "bityousei-tate", "2.5"},
+        {f.Text4, "bityousei-yoko", "-3"},
+        {f.Text22, "junjo", "1"},
+        {f.Text25, "renzoku-no1-no2", "0"},
+        {f.Text26, "renzoku-p1-p2", "3"}};
+    for (const auto& [box, name, text] : boxes) {
+        box->setText(text);
+    }
     f.Combo1->setEditText("12");
-    f.Text5->setText("80");
-    f.Text2->setText("Option3");
-    f.Text6->setText("Option6");
-    f.Text7->setText(" B3 ");
-    f.Text8->setText("D5");
-    f.Text9->setText(QStringLiteral("\"x\"\\y"));
-    f.Text3->setText("2.5");
-    f.Text4->setText("-3");
-    f.Text10->setText("0");
+    f.Text10->setText("0"); // the check box, not this copy, is written
     f.Check1->setChecked(true);
-    f.Text22->setText("1");
-    f.Text25->setText("0");
-    f.Text26->setText("3");
     f.close();
 
-    const std::pair<const char*, QString> expected[] = {{"Combo1", "12"},
-                                                        {"Text5", "80"},
-                                                        {"Option", "Option3"},
-                                                        {"paste-check", "Option6"},
-                                                        {"paste-url-1", " B3 "},
-                                                        {"paste-url-2", "D5"},
-                                                        {"paste-url-3", "\"x\"\\y"},
-                                                        {"bityousei-tate", "2.5"},
-                                                        {"bityousei-yoko", "-3"},
-                                                        {"zu-comp", "1"},
-                                                        {"junjo", "1"},
-                                                        {"renzoku-no1-no2", "0"},
-                                                        {"renzoku-p1-p2", "3"}};
     SettingsStore reread;
-    for (const auto& [name, value] : expected) {
-        EXPECT_EQ(reread.GetSetting(name), value) << name;
-    }
     EXPECT_EQ(reread.valueNames().size(), 13);
+    for (const auto& [box, name, text] : boxes) {
+        EXPECT_EQ(reread.GetSetting(name), text) << name;
+    }
+    EXPECT_EQ(reread.GetSetting("Combo1"), "12");
+    EXPECT_EQ(reread.GetSetting("zu-comp"), "1");
 }
 
 TEST_F(Form1Test, UnwritableStoreAtCloseIsReportedAndTheWindowStillCloses) {
@@ -193,44 +143,40 @@ TEST_F(Form1Test, UnwritableStoreAtCloseIsReportedAndTheWindowStillCloses) {
     EXPECT_FALSE(f.isVisible());
 }
 
-TEST_F(Form1Test, WorkbookButtonWithoutOfficeOffersTheLockedNotice) {
+TEST_F(Form1Test, WorkbookButtonListsOpenWorkbooksOrOffersTheLockedNotice) {
     excel.setRunning(false);
     Form1& f = start();
-    f.Command1_Click();
-    Form2* settings = f.form2();
-    ASSERT_EQ(settings->List1->count(), 1);
-    EXPECT_EQ(settings->List1->itemText(0), kNotRunning);
-    EXPECT_TRUE(settings->isList1Locked());
-    EXPECT_TRUE(settings->isVisible());
-    EXPECT_TRUE(settings->List1->currentText().isEmpty());
-}
+    const auto press = [&f](const char* lockText) {
+        f.Text1->setText(QString::fromUtf8(lockText));
+        f.Command1_Click();
+        return f.form2();
+    };
 
-TEST_F(Form1Test, WorkbookButtonListsOpenWorkbooksInOrder) {
-    excel.setRunning(false);
-    Form1& f = start();
-    f.Command1_Click(); // leaves the list locked
+    // No office: only the notice, and the box locked against typing and picking.
+    Form2* settings = press("");
+    EXPECT_TRUE(settings->isVisible());
+    EXPECT_TRUE(settings->isList1Locked());
+    EXPECT_EQ(settings->List1->count(), 1);
+    EXPECT_EQ(settings->List1->itemText(0), kNotRunning);
+    EXPECT_TRUE(settings->List1->currentText().isEmpty());
+
+    // An office without workbooks: an empty list that keeps the lock text.
     excel.setRunning(true);
+    settings = press("Old.xls");
+    EXPECT_FALSE(settings->isList1Locked());
+    EXPECT_EQ(settings->List1->count(), 0);
+    EXPECT_EQ(settings->List1->currentText(), "Old.xls");
+
+    // The open workbooks in order, the locked one shown.
     excel.addWorkbook("Book1.xls");
     excel.addWorkbook("Book2.xls");
-    f.Text1->setText("Book2.xls");
-    f.Command1_Click();
-    Form2* settings = f.form2();
+    settings = press("Book2.xls");
     EXPECT_FALSE(settings->isList1Locked());
     ASSERT_EQ(settings->List1->count(), 2);
     EXPECT_EQ(settings->List1->itemText(0), "Book1.xls");
     EXPECT_EQ(settings->List1->itemText(1), "Book2.xls");
     EXPECT_EQ(settings->List1->currentText(), "Book2.xls");
     EXPECT_EQ(excel.liveObjects(), 0);
-}
-
-TEST_F(Form1Test, WorkbookButtonWithNoWorkbookOpenKeepsTheLockText) {
-    Form1& f = start();
-    f.Text1->setText("Old.xls");
-    f.Command1_Click();
-    Form2* settings = f.form2();
-    EXPECT_FALSE(settings->isList1Locked());
-    EXPECT_EQ(settings->List1->count(), 0);
-    EXPECT_EQ(settings->List1->currentText(), "Old.xls");
 }
 
 } // namespace

@@ -11,54 +11,45 @@
 namespace velmora {
 namespace {
 
-TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("velmora.lock");
-    auto first = std::make_unique<SingleInstance>(path);
-    ASSERT_TRUE(first->acquire());
-    SingleInstance second(path);
-    EXPECT_FALSE(second.acquire());
-    first.reset();
-    EXPECT_TRUE(second.acquire());
-}
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    // Starts the program with its lock and its store in this test's own folders.
+    void start(QProcess& program) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(env);
+        program.start(VELMORA_APP_BINARY, {});
+    }
 
-QProcessEnvironment isolatedEnvironment(const QTemporaryDir& runtime, const QTemporaryDir& config) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.insert("XDG_CONFIG_HOME", config.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    return env;
-}
-
-TEST(SingleInstance, LockLeftByAKilledProgramDoesNotBlock) {
     QTemporaryDir runtime;
     QTemporaryDir config;
-    const QString path = runtime.path() + "/velmora.lock";
+    const QString lock = runtime.path() + "/velmora.lock";
+};
+
+TEST_F(SingleInstanceTest, LockLeftByAKilledProgramDoesNotBlock) {
     QProcess crashed;
-    crashed.setProcessEnvironment(isolatedEnvironment(runtime, config));
-    crashed.start(VELMORA_APP_BINARY, {});
+    start(crashed);
     ASSERT_TRUE(crashed.waitForStarted(10000));
-    for (int i = 0; i < 200 && !QFile::exists(path); ++i) {
+    for (int i = 0; i < 200 && !QFile::exists(lock); ++i) {
         QThread::msleep(50);
     }
-    ASSERT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(QFile::exists(lock));
     crashed.kill(); // SIGKILL: no clean-up runs
     crashed.waitForFinished(10000);
-    ASSERT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(QFile::exists(lock));
 
-    SingleInstance next(path);
+    SingleInstance next(lock);
     EXPECT_TRUE(next.acquire());
 }
 
-TEST(SingleInstance, SecondProgramEndsSilentlyWhileTheFirstRuns) {
-    QTemporaryDir runtime;
-    QTemporaryDir config;
-    SingleInstance first(runtime.path() + "/velmora.lock");
+TEST_F(SingleInstanceTest, SecondProgramEndsSilentlyWhileTheFirstRuns) {
+    SingleInstance first(lock);
     ASSERT_TRUE(first.acquire());
 
     QProcess second;
-    second.setProcessEnvironment(isolatedEnvironment(runtime, config));
-    second.start(VELMORA_APP_BINARY, {});
+    start(second);
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
