@@ -25,6 +25,9 @@ struct OfficeProcess {
     qint64 pid = 0;
     QString programDir;
     QString profileUrl;
+    // Started with --headless: another program's automation server, with no window that
+    // could show the user a workbook.
+    bool headless = false;
 };
 
 // The state letter of /proc/<pid>/stat ("pid (comm) S ..."); T and t are stopped.
@@ -73,6 +76,9 @@ QList<OfficeProcess> runningOffices() {
             const QString prefix = QStringLiteral("-env:UserInstallation=");
             if (text.startsWith(prefix)) {
                 office.profileUrl = text.mid(prefix.size());
+            } else if (text == QStringLiteral("--headless") ||
+                       text == QStringLiteral("-headless")) {
+                office.headless = true;
             }
         }
         offices << office;
@@ -111,11 +117,11 @@ public:
 private:
     // Asks the running offices of this user, one after the other, to listen on our pipe too,
     // and attaches to the first that then answers. A stopped office is skipped: its launcher
-    // would wait for it forever.
+    // would wait for it forever. Headless offices are left alone unless named by profile.
     std::shared_ptr<calc::Session> handOff() {
         for (const OfficeProcess& office : runningOffices()) {
-            if (!options_.handOffProfileUrl.isEmpty() &&
-                office.profileUrl != options_.handOffProfileUrl) {
+            const bool named = !options_.handOffProfileUrl.isEmpty();
+            if (named ? office.profileUrl != options_.handOffProfileUrl : office.headless) {
                 continue;
             }
             if (stopped(office.pid) || !askToListen(office)) {

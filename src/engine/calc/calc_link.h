@@ -16,7 +16,7 @@ struct CalcLinkOptions {
     // When the pipe does not answer, a running office of this user is asked to listen on it.
     bool handOff = true;
     // Only offices started with this profile URL (their -env:UserInstallation) are asked;
-    // empty means any office of this user.
+    // empty means any office of this user that has a user interface (not --headless).
     QString handOffProfileUrl;
     // How long to retry the pipe after a hand-off.
     int handOffWaitMs = 3000;
