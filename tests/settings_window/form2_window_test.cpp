@@ -2,7 +2,9 @@
 
 #include "form2_fixture.h"
 
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -16,6 +18,25 @@ TEST_F(Form2Test, SizedInTwipsAndKeptOnTop) {
     const double dpi = window->logicalDpiY();
     EXPECT_EQ(window->size(), QSize(twipsToPixels(10335, dpi), twipsToPixels(8220, dpi)));
     EXPECT_TRUE(main.calls.isEmpty()) << "nothing reaches the main window before loading";
+}
+
+// The CJK face is wider than the design face: a caption that does not fit is cut or wraps
+// out of sight.
+TEST_F(Form2Test, EveryCaptionFitsItsControl) {
+    for (QRadioButton* option : window->findChildren<QRadioButton*>()) {
+        EXPECT_LE(option->sizeHint().width(), option->width())
+            << option->objectName().toStdString();
+    }
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width())
+            << button->objectName().toStdString();
+    }
+    // One pixel of the face's descent may overhang.
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        EXPECT_LE(label->heightForWidth(label->width()), label->height() + 1)
+            << label->objectName().toStdString();
+        EXPECT_GE(label->font().pointSizeF(), 7.5);
+    }
 }
 
 TEST_F(Form2Test, FirstStartFillsTheFiveSlotsFromTheDesign) {
