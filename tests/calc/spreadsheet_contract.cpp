@@ -332,6 +332,38 @@ TEST_P(SpreadsheetContract, FilesThatAreNotPicturesFailAndLeaveTheSheetAsItWas) 
     EXPECT_EQ(sheet().shapeCount(), 2);
 }
 
+// Damaged photos: cut short, or scrambled after a sound header. Either the picture goes in
+// or the call fails; no dialog holds the office, and the sheet stays consistent.
+TEST_P(SpreadsheetContract, DamagedPhotosInsertOrFailWithoutHoldingTheOffice) {
+    QFile source(smallPhoto());
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray photo = source.readAll();
+    QByteArray scrambled = photo;
+    for (qsizetype i = 700; i < scrambled.size() - 2; i += 3) {
+        scrambled[i] = static_cast<char>(scrambled[i] ^ 0x5a);
+    }
+    const std::pair<const char*, QByteArray> damaged[] = {
+        {"header-only.jpg", photo.left(400)},
+        {"half.jpg", photo.left(photo.size() / 2)},
+        {"scrambled.jpg", scrambled},
+    };
+    for (const auto& [name, bytes] : damaged) {
+        const QString path = QDir(photoDir().path()).filePath(QString::fromLatin1(name));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        const int before = sheet().shapeCount();
+        bool inserted = true;
+        try {
+            sheet().addPicture(path, false, true, 0, 0, 0, 0);
+        } catch (const SpreadsheetError&) {
+            inserted = false;
+        }
+        EXPECT_EQ(sheet().shapeCount(), before + (inserted ? 1 : 0)) << name;
+    }
+    addSmallPhoto();
+}
+
 TEST_P(SpreadsheetContract, PathsWithBlanksJapaneseAndUrlCharactersAreInserted) {
     for (const QString& name :
          {QStringLiteral("my photo.jpg"), QStringLiteral("写真 その1.jpg"),
