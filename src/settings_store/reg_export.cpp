@@ -25,16 +25,7 @@ constexpr int kHexLineLimit = 77;
 
 // Record values first, then each slot's title and values, then anything else by name.
 QStringList exportOrder(const QStringList& present) {
-    QStringList known;
-    for (const RecordField& field : kRecordWriteOrder) {
-        known << QLatin1String(field.name);
-    }
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        known << slotTitleName(slot);
-        for (const RecordField& field : kRecordWriteOrder) {
-            known << slotValueName(slot, QLatin1String(field.name));
-        }
-    }
+    const QStringList known = allValueNames();
     QStringList order;
     for (const QString& name : known) {
         if (present.contains(name)) {

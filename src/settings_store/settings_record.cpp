@@ -46,6 +46,20 @@ QString slotTitleName(int slot) {
     return slotPrefix(slot) + QStringLiteral("title");
 }
 
+QStringList allValueNames() {
+    QStringList names;
+    for (const RecordField& field : kRecordWriteOrder) {
+        names << QLatin1String(field.name);
+    }
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        names << slotTitleName(slot);
+        for (const RecordField& field : kRecordWriteOrder) {
+            names << slotValueName(slot, QLatin1String(field.name));
+        }
+    }
+    return names;
+}
+
 void readRecordIntoHolders(const SettingsStore& store, Holders& holders) {
     readInto(store, holders, QString());
     fallback(holders, Holder::Combo1, QStringLiteral("9"));

@@ -55,6 +55,8 @@ inline constexpr int kSlotCount = 5;
 // "save3_paste-url-2" for slot 3's value "paste-url-2"; "save3_title" for its title.
 QString slotValueName(int slot, const QString& valueName);
 QString slotTitleName(int slot);
+// Every value name the program writes: the record, then each slot's title and values (83).
+QStringList allValueNames();
 
 // Start-up: the thirteen values into the holders, the fallbacks, the check box.
 void readRecordIntoHolders(const SettingsStore& store, Holders& holders);

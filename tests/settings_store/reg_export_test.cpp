@@ -12,27 +12,13 @@ namespace {
 
 using RegExportTest = StoreTest;
 
-// All 83 names of a full store.
-QStringList allNames() {
-    QStringList names;
-    for (const RecordField& field : kRecordWriteOrder) {
-        names << QLatin1String(field.name);
-    }
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        names << slotTitleName(slot);
-        for (const RecordField& field : kRecordWriteOrder) {
-            names << slotValueName(slot, QLatin1String(field.name));
-        }
-    }
-    return names;
-}
-
 const QStringList kTitles = {QStringLiteral("セーブデータ1"), QStringLiteral("写真 \"外観\" A4"),
                              QStringLiteral("C:\\保存\\"), QStringLiteral("  前後に空白  "),
                              QString()};
 
 void fillFullStore(SettingsStore& store) {
-    const QStringList names = allNames();
+    const QStringList names = allValueNames();
+    ASSERT_EQ(names.size(), 83);
     int n = 0;
     for (const QString& name : names) {
         const QString text = name.endsWith("_title") ? kTitles[name.mid(4, 1).toInt() - 1]
