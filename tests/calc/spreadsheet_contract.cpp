@@ -141,6 +141,21 @@ TEST_P(SpreadsheetContract, SelectMakesTheTopLeftCellActiveEvenAfterAPictureIsSe
     EXPECT_EQ(again->activeCell()->address(), QStringLiteral("$D$7"));
 }
 
+// Calc's insert command would put a new graphic into a selected picture instead.
+TEST_P(SpreadsheetContract, InsertingWhileAPictureIsSelectedKeepsThatPictureAsItWas) {
+    auto first = addSmallPhoto();
+    first->select();
+    const QString other =
+        writeJpeg(QDir(photoDir().path()).filePath(QStringLiteral("other.jpg")), 320, 240);
+    auto second = sheet().addPicture(other, false, true, 100, 100, 0, 0);
+    EXPECT_EQ(sheet().shapeCount(), 2);
+    expectNear(240, second->width(), "second width");
+    first->scaleWidth(1, true);
+    first->scaleHeight(1, true);
+    expectNear(480, first->width(), "first keeps its own picture");
+    expectNear(360, first->height(), "first keeps its own picture");
+}
+
 TEST_P(SpreadsheetContract, WorkbooksByIndexByNameInAnyCaseAndTheActiveOne) {
     world().addWorkbook(QStringLiteral("Book2.ods"));
     auto fresh = world().link().attach();

@@ -359,7 +359,9 @@ public:
         });
     }
 
-    static void rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model);
+    // Remembers the selected cell as the active one; false when the selection is no cells
+    // (pictures or other shapes).
+    static bool rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model);
 
 private:
     bool isPictureShape() {
@@ -431,7 +433,7 @@ private:
     Reference<css::drawing::XShape> shape_;
 };
 
-void CalcShape::rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model) {
+bool CalcShape::rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model) {
     Reference<css::view::XSelectionSupplier> selection(model->getCurrentController(),
                                                        UNO_QUERY_THROW);
     const Any selected = selection->getSelection();
@@ -442,11 +444,13 @@ void CalcShape::rememberActiveCell(Session& session, const Reference<css::frame:
             range.set(ranges->getByIndex(0), UNO_QUERY);
         }
     }
-    if (range.is()) {
-        const auto a = range->getRangeAddress();
-        session.state().activeCells[Session::documentKey(model)] = {nameOf(activeSheetOf(model)),
-                                                                    a.StartRow, a.StartColumn};
+    if (!range.is()) {
+        return false;
     }
+    const auto a = range->getRangeAddress();
+    session.state().activeCells[Session::documentKey(model)] = {nameOf(activeSheetOf(model)),
+                                                                a.StartRow, a.StartColumn};
+    return true;
 }
 
 class CalcWorksheet : public Worksheet {
@@ -607,7 +611,17 @@ private:
         if (!provider.is()) {
             return {};
         }
-        CalcShape::rememberActiveCell(*session_, model_);
+        if (!CalcShape::rememberActiveCell(*session_, model_)) {
+            // With a picture selected the command would put the new graphic into it, and with
+            // another shape selected into its fill: back to the active cell first.
+            const auto& cells = session_->state().activeCells;
+            const auto found = cells.find(Session::documentKey(model_));
+            const bool remembered = found != cells.end() && found->second.sheet == nameOf(sheet_);
+            const sal_Int32 column = remembered ? found->second.column : 0;
+            const sal_Int32 row = remembered ? found->second.row : 0;
+            Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
+                ->select(Any(sheet_->getCellRangeByPosition(column, row, column, row)));
+        }
         const sal_Int32 before = page->getCount();
         css::uno::Sequence<css::beans::PropertyValue> args(2);
         args.getArray()[0].Name = OUString("FileName");
