@@ -163,6 +163,27 @@ TEST_F(CalcLinkTest, AttachClearsLocksAnAbandonedRunLeftBehind) {
     EXPECT_FALSE(office().admin().controllersLocked(QStringLiteral("Book1.ods")));
 }
 
+TEST_F(CalcLinkTest, APictureSelectedWhileScreenUpdatingIsOffIsSelectedWhenItResumes) {
+    auto app = link().attach();
+    auto sheet = app->activeWorkbook()->activeSheet();
+    app->setScreenUpdating(false);
+    auto first = sheet->addPicture(photo(), false, true, 0, 0, 0, 0);
+    first->select();
+    EXPECT_TRUE(office().admin().selectedShapeNames({}).isEmpty()) << "selected at once";
+    // A cell selected later wins over the picture.
+    app->range(QStringLiteral("C3"))->select();
+    auto second = sheet->addPicture(photo(), false, true, 100, 100, 0, 0);
+    second->select();
+    EXPECT_EQ(app->activeCell()->address(), QStringLiteral("$C$3"));
+    app->setScreenUpdating(true);
+    EXPECT_EQ(office().admin().selectedShapeNames({}), QStringList{second->name()});
+    EXPECT_EQ(app->activeCell()->address(), QStringLiteral("$C$3"));
+
+    // Outside a run the view selects at once.
+    first->select();
+    EXPECT_EQ(office().admin().selectedShapeNames({}), QStringList{first->name()});
+}
+
 TEST_F(CalcLinkTest, PicturesAreAnchoredToTheCellUnderTheirCorner) {
     office().admin().setColumnWidth({}, 1, 50);
     office().admin().setColumnWidth({}, 2, 50);

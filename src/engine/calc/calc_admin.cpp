@@ -12,6 +12,7 @@
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
@@ -211,6 +212,30 @@ QStringList CalcAdmin::sheetNames(const QString& workbook) {
         QStringList names;
         for (const auto& name : document->getSheets()->getElementNames()) {
             names << toQ(name);
+        }
+        return names;
+    });
+}
+
+QStringList CalcAdmin::selectedShapeNames(const QString& workbook) {
+    return impl_->live().call("read the selection", [&] {
+        const Any selected = Reference<css::view::XSelectionSupplier>(
+                                 impl_->model(workbook)->getCurrentController(), UNO_QUERY_THROW)
+                                 ->getSelection();
+        QStringList names;
+        const auto add = [&](const Any& item) {
+            Reference<css::drawing::XShape> shape(item, UNO_QUERY);
+            if (shape.is()) {
+                names << toQ(Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->getName());
+            }
+        };
+        Reference<css::drawing::XShapes> shapes(selected, UNO_QUERY);
+        if (shapes.is()) {
+            for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
+                add(shapes->getByIndex(i));
+            }
+        } else {
+            add(selected);
         }
         return names;
     });

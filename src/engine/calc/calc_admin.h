@@ -50,6 +50,8 @@ public:
     QList<CalcShapeInfo> shapes(const QString& workbook);
     QStringList sheetNames(const QString& workbook);
 
+    // Names of the shapes the view has selected (none when cells are).
+    QStringList selectedShapeNames(const QString& workbook);
     bool controllersLocked(const QString& workbook);
     QStringList undoTitles(const QString& workbook);
     void undo(const QString& workbook);

@@ -236,6 +236,7 @@ public:
     }
     void select() override {
         session_->call("select a cell", [&] {
+            session_->pendingSelection.reset();
             Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
                                                                UNO_QUERY_THROW);
             selection->select(Any(range_));
@@ -289,6 +290,11 @@ public:
     void select() override {
         session_->call("select a picture", [&] {
             rememberActiveCell(*session_, model_);
+            if (session_->screenUpdatingOff()) {
+                session_->pendingSelection =
+                    Session::PendingSelection{model_, nameOf(activeSheetOf(model_)), shape_};
+                return;
+            }
             Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
                                                                UNO_QUERY_THROW);
             selection->select(Any(shape_));
@@ -466,6 +472,11 @@ public:
                 controller->getFrame()->activate();
             }
             viewOf(model_)->setActiveSheet(sheet_);
+            // Another sheet in view drops the selection of a picture on the one before.
+            const auto& pending = session_->pendingSelection;
+            if (pending && (pending->model != model_ || pending->sheet != nameOf(sheet_))) {
+                session_->pendingSelection.reset();
+            }
         });
     }
     QString name() override {
@@ -759,6 +770,7 @@ public:
             Reference<css::sheet::XSpreadsheet> sheet(names->getByName(toOU(name)),
                                                       UNO_QUERY_THROW);
             viewOf(model_)->setActiveSheet(sheet);
+            session_->pendingSelection.reset();
             return std::make_shared<CalcWorksheet>(session_, model_, sheet);
         });
     }

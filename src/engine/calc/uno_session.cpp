@@ -12,6 +12,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 
@@ -27,6 +28,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velmora::calc {
 
@@ -382,6 +384,7 @@ void Session::releaseReferences() {
     }
     aspectLocks.clear();
     pageShapes.clear();
+    pendingSelection.reset();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
     }
@@ -454,6 +457,17 @@ void Session::setScreenUpdating(bool on) {
     if (on) {
         if (locked_.empty()) {
             return;
+        }
+        if (auto pending = std::exchange(pendingSelection, std::nullopt)) {
+            try {
+                call("select a picture", [&] {
+                    Reference<css::view::XSelectionSupplier>(pending->model->getCurrentController(),
+                                                             css::uno::UNO_QUERY_THROW)
+                        ->select(css::uno::Any(pending->shape));
+                });
+            } catch (const SpreadsheetError&) {
+                // Removed meanwhile, or its workbook closed: nothing left to select.
+            }
         }
         auto models = std::move(locked_);
         locked_.clear();

@@ -25,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -161,6 +162,16 @@ public:
 
     // Screen updating as one application-wide switch over every spreadsheet document.
     void setScreenUpdating(bool on);
+    bool screenUpdatingOff() const { return !locked_.empty(); }
+    // A picture selected while screen updating is off. The view selects it only when updating
+    // resumes: for a large photo, selecting costs the office more than inserting it (its bars
+    // and panels read the picture), and a paste run mostly selects a cell right after.
+    struct PendingSelection {
+        Reference<css::frame::XModel> model;
+        QString sheet;
+        Reference<css::drawing::XShape> shape;
+    };
+    std::optional<PendingSelection> pendingSelection;
     // Unlocks documents a Velmora run left locked (for example one killed mid-run).
     void clearStaleLocks();
 
