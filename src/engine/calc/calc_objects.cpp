@@ -459,6 +459,18 @@ bool CalcShape::rememberActiveCell(Session& session, const Reference<css::frame:
     return true;
 }
 
+// The active cell the link remembers for `model` (row, column from 0), or A1 when it remembers
+// none on the sheet named `sheet`.
+std::pair<sal_Int32, sal_Int32>
+rememberedCell(Session& session, const Reference<css::frame::XModel>& model, const QString& sheet) {
+    const auto& cells = session.state().activeCells;
+    const auto found = cells.find(Session::documentKey(model));
+    if (found == cells.end() || found->second.sheet != sheet) {
+        return {0, 0};
+    }
+    return {found->second.row, found->second.column};
+}
+
 class CalcWorksheet : public Worksheet {
 public:
     CalcWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
@@ -625,11 +637,7 @@ private:
         if (!CalcShape::rememberActiveCell(*session_, model_)) {
             // With a picture selected the command would put the new graphic into it, and with
             // another shape selected into its fill: back to the active cell first.
-            const auto& cells = session_->state().activeCells;
-            const auto found = cells.find(Session::documentKey(model_));
-            const bool remembered = found != cells.end() && found->second.sheet == nameOf(sheet_);
-            const sal_Int32 column = remembered ? found->second.column : 0;
-            const sal_Int32 row = remembered ? found->second.row : 0;
+            const auto [row, column] = rememberedCell(*session_, model_, nameOf(sheet_));
             Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
                 ->select(Any(sheet_->getCellRangeByPosition(column, row, column, row)));
         }
@@ -795,14 +803,7 @@ public:
             auto sheet = activeSheetOf(model);
             // A selected picture hides the cell; the remembered one stands in for it.
             CalcShape::rememberActiveCell(*session_, model);
-            const auto& cells = session_->state().activeCells;
-            const auto found = cells.find(Session::documentKey(model));
-            int row = 0;
-            int column = 0;
-            if (found != cells.end() && found->second.sheet == nameOf(sheet)) {
-                row = found->second.row;
-                column = found->second.column;
-            }
+            const auto [row, column] = rememberedCell(*session_, model, nameOf(sheet));
             return std::make_shared<CalcRange>(
                 session_, model, sheet->getCellRangeByPosition(column, row, column, row));
         });
