@@ -1,14 +1,11 @@
 #include "drop_target.h"
 #include "form1_fixture.h"
+#include "synthetic_drop.h"
 #include "test_photos.h"
 
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QTemporaryDir>
-#include <QUrl>
 
 namespace velmora::testing {
 namespace {
@@ -34,33 +31,6 @@ protected:
         }
     }
 
-    // Drags the files (local paths or URLs) over the target and drops them, as a file manager
-    // does.
-    bool drop(QWidget* target, const QStringList& files, const QString& plainText = {}) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& file : files) {
-            urls << QUrl::fromUserInput(file);
-        }
-        if (!urls.isEmpty()) {
-            data.setUrls(urls);
-        }
-        if (!plainText.isEmpty()) {
-            data.setText(plainText);
-        }
-        const QPoint centre = target->rect().center();
-        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted()) {
-            return false;
-        }
-        QDropEvent dropEvent(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton,
-                             Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &dropEvent);
-        QCoreApplication::processEvents();
-        return dropEvent.isAccepted();
-    }
-
     QTemporaryDir dir;
     QString photo;
     QString second;
@@ -68,9 +38,9 @@ protected:
 
 TEST_F(Form1DropTest, EachNumberedTargetPastesAtItsOwnAddress) {
     choosePlace("Option6");
-    ASSERT_TRUE(drop(form->Picture2, {photo, second}));
-    ASSERT_TRUE(drop(form->Picture1, {second}));
-    ASSERT_TRUE(drop(form->Picture3, {photo}));
+    ASSERT_TRUE(dragAndDrop(form->Picture2, {photo, second}));
+    ASSERT_TRUE(dragAndDrop(form->Picture1, {second}));
+    ASSERT_TRUE(dragAndDrop(form->Picture3, {photo}));
     const auto pictures = excel.pictures();
     ASSERT_EQ(pictures.size(), 3u);
     // Column B starts at 48 pt, row 2 at 13.5 pt; C5 and D9 likewise.
@@ -88,7 +58,7 @@ TEST_F(Form1DropTest, EachNumberedTargetPastesAtItsOwnAddress) {
 TEST_F(Form1DropTest, SingleTargetPastesAtTheSelectedCellWhateverTheAddressBoxHolds) {
     choosePlace("Option5");
     excel.selectCell("E7");
-    ASSERT_TRUE(drop(form->Picture0, {photo}));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {photo}));
     const auto pictures = excel.pictures();
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_DOUBLE_EQ(pictures[0].left, 4 * 48);
@@ -97,8 +67,8 @@ TEST_F(Form1DropTest, SingleTargetPastesAtTheSelectedCellWhateverTheAddressBoxHo
 
 TEST_F(Form1DropTest, DragsWithoutALocalFileAreRefusedWhileDragging) {
     choosePlace("Option5");
-    EXPECT_FALSE(drop(form->Picture0, {}, "some text"));
-    EXPECT_FALSE(drop(form->Picture0, {"https://example.org/a.jpg"}));
+    EXPECT_FALSE(dragAndDrop(form->Picture0, {}, "some text"));
+    EXPECT_FALSE(dragAndDrop(form->Picture0, {"https://example.org/a.jpg"}));
     EXPECT_TRUE(excel.pictures().empty());
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -109,7 +79,7 @@ TEST_F(Form1DropTest, TextFileDroppedEndsWithTheErrorMessage) {
     QFile file(text);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
     file.close();
-    drop(form->Picture0, {text});
+    dragAndDrop(form->Picture0, {text});
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].style, 16);
     EXPECT_TRUE(excel.pictures().empty());
@@ -121,10 +91,10 @@ TEST_F(Form1DropTest, DropArrivingDuringAPasteIsNotStartedInsideIt) {
     // While the first picture is being inserted, a second drop comes in and its queued
     // handler gets to run.
     excel.beforeCall("Worksheet.addPicture", 1, [this] {
-        drop(form->Picture0, {second});
+        dragAndDrop(form->Picture0, {second});
         QCoreApplication::processEvents();
     });
-    ASSERT_TRUE(drop(form->Picture0, {photo}));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {photo}));
     const auto pictures = excel.pictures();
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures[0].fileName, photo);

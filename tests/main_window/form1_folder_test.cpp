@@ -1,16 +1,13 @@
 #include "drop_target.h"
 #include "form1_fixture.h"
 #include "form99.h"
+#include "synthetic_drop.h"
 #include "test_photos.h"
 
-#include <QCoreApplication>
-#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QUrl>
 
 namespace velmora::testing {
 namespace {
@@ -71,11 +68,7 @@ TEST_F(Form1FolderTest, NoSecondPasteStartsWhileAFolderPasteRuns) {
         // The user presses the folder button again and drops a file meanwhile.
         form->Command2->click();
         form->Text6->setText("Option5");
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(dir.filePath("IMG_1.jpg"))});
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form->Picture0, &drop);
-        QCoreApplication::processEvents();
+        dragAndDrop(form->Picture0, {dir.filePath("IMG_1.jpg")});
         form->Text6->setText("Option9");
     };
     form->Command2->click();

@@ -3,12 +3,9 @@
 #include "form2.h"
 #include "test_photos.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 
 #include <stdexcept>
 
@@ -106,25 +103,6 @@ void CalcScenario::commitSettings(const std::function<void(Form2&)>& edit) {
     Form2& settings = *form->form2();
     edit(settings);
     settings.決定ボタン();
-}
-
-bool CalcScenario::drop(QWidget* target, const QStringList& files) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& file : files) {
-        urls << QUrl::fromLocalFile(file);
-    }
-    data.setUrls(urls);
-    const QPoint centre = target->rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) {
-        return false;
-    }
-    QDropEvent dropEvent(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &dropEvent);
-    QCoreApplication::processEvents();
-    return dropEvent.isAccepted();
 }
 
 QString CalcScenario::photo(const QString& name, int widthPx, int heightPx) {

@@ -10,6 +10,7 @@
 #include "recording_interaction.h"
 #include "settings_store.h"
 #include "single_instance.h"
+#include "synthetic_drop.h"
 #include "temp_store.h"
 
 #include <QList>
@@ -82,9 +83,6 @@ protected:
     Form1& start();
     // Edits the settings window and confirms it with 決定ボタン.
     void commitSettings(const std::function<void(Form2&)>& edit);
-    // Drags the files over the target and drops them, as a file manager does; runs the
-    // queued paste. False when the target refused the drag.
-    bool drop(QWidget* target, const QStringList& files);
     // A photo in the office's work directory.
     QString photo(const QString& name, int widthPx, int heightPx);
 

@@ -98,7 +98,7 @@ TEST_F(DropScenario, EachSizingModePlacesThePictureInTheSelectedCell) {
         form->Combo1->setEditText(QString::fromLatin1(c.width));
         form->Text5->setText(QString::fromLatin1(c.percent));
         admin().select({}, cellName(c.column, c.row));
-        ASSERT_TRUE(drop(form->Picture0, {c.portrait ? portrait : landscape}));
+        ASSERT_TRUE(dragAndDrop(form->Picture0, {c.portrait ? portrait : landscape}));
     }
 
     EXPECT_TRUE(ui.messages.empty());
@@ -136,16 +136,16 @@ TEST_F(DropScenario, NumberedTargetsPasteAtTheirAddressesAndOrderOneSendsToTheBa
     admin().select({}, QStringLiteral("G9"));
 
     // Only the first of two dropped files, centred on the merged C5:D6.
-    ASSERT_TRUE(drop(form->Picture2, {landscape, portrait}));
+    ASSERT_TRUE(dragAndDrop(form->Picture2, {landscape, portrait}));
     commitSettings([](Form2& settings) { settings.Option1->click(); });
-    ASSERT_TRUE(drop(form->Picture1, {portrait}));
+    ASSERT_TRUE(dragAndDrop(form->Picture1, {portrait}));
     commitSettings([](Form2& settings) {
         settings.Option11->click();
         settings.Option8->click();
     });
     ASSERT_EQ(form->Text22->text(), QStringLiteral("1"));
     form->Text5->setText(QStringLiteral("50"));
-    ASSERT_TRUE(drop(form->Picture3, {landscape}));
+    ASSERT_TRUE(dragAndDrop(form->Picture3, {landscape}));
 
     EXPECT_TRUE(ui.messages.empty());
     const auto shapes = admin().shapes(QStringLiteral("Targets.ods"));
@@ -176,7 +176,7 @@ TEST_F(DropScenario, NewSheetTargetNamesASheetAfterTheFileAndRefusesItTwice) {
     ASSERT_TRUE(form->Picture0->isVisibleTo(form.get()));
     const QString file = photo(QStringLiteral("IMG_0012.JPG"), 192, 144);
 
-    ASSERT_TRUE(drop(form->Picture0, {file}));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {file}));
     EXPECT_TRUE(ui.messages.empty());
     const QStringList sheetsAfter = admin().sheetNames(QStringLiteral("Sheets.ods"));
     EXPECT_EQ(sheetsAfter.size(), sheetsBefore.size() + 1);
@@ -187,7 +187,7 @@ TEST_F(DropScenario, NewSheetTargetNamesASheetAfterTheFileAndRefusesItTwice) {
     const double w = 3 * kPointsPerCm;
     expectPicture(shapes[0], pictureName(1), {9, 6, w, w * 3 / 4}, QStringLiteral("$A$1"));
 
-    ASSERT_TRUE(drop(form->Picture0, {file}));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {file}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, kDuplicateSheetMessage);
     EXPECT_EQ(ui.messages[0].style, 48);
@@ -203,7 +203,7 @@ TEST_F(DropScenario, TextFilesDroppedShowTheErrorAndLeaveTheDocumentAlone) {
     save({{"Option", "Option2"}, {"paste-check", "Option5"}});
     start();
     admin().select({}, QStringLiteral("C3"));
-    ASSERT_TRUE(drop(form->Picture0, {landscape}));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {landscape}));
     ASSERT_TRUE(ui.messages.empty());
     const auto before = admin().shapes(QStringLiteral("Text.ods"));
     ASSERT_EQ(before.size(), 2);
@@ -215,7 +215,7 @@ TEST_F(DropScenario, TextFilesDroppedShowTheErrorAndLeaveTheDocumentAlone) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a picture\n") > 0);
         file.close();
         admin().select({}, QStringLiteral("E8"));
-        drop(form->Picture0, {file.fileName()});
+        dragAndDrop(form->Picture0, {file.fileName()});
     }
 
     ASSERT_EQ(ui.messages.size(), 2u);
@@ -249,7 +249,7 @@ TEST_F(DropScenario, APhotoGoesIntoTheLockedWorkbookWhileAnotherIsActive) {
     SheetGrid({36, 36, 36, 36, 36, 36}, {90, 90, 90, 90, 90, 90, 90}).applyTo(admin());
     admin().select({}, QStringLiteral("E6"));
 
-    ASSERT_TRUE(drop(form->Picture0, {landscape}));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {landscape}));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(admin().shapes(QStringLiteral("Other.ods")).isEmpty());
     const auto shapes = admin().shapes(QStringLiteral("Ledger.ods"));
