@@ -223,9 +223,13 @@ void PasteEngine::DragDrop() {
             TargetBook->activeSheet()->range(PasteAddress)->select();
         }
         if (holders_.text(Holder::Text6) == QLatin1String("Option10")) {
-            // The name as the file system lists it: none for a file that is not there.
+            // Only an ordinary file can fill the new sheet: a folder, a device or a missing
+            // file fails here, before a sheet named after it is added.
             const QFileInfo file(PictureFile);
-            const QString sheetName = file.exists() ? file.fileName() : QString();
+            if (!file.isFile()) {
+                throw std::runtime_error("not an ordinary file: " + PictureFile.toStdString());
+            }
+            const QString sheetName = file.fileName();
             const int count = TargetBook->worksheetCount();
             for (int i = 1; i <= count; ++i) {
                 if (TargetBook->worksheet(i)->name() == sheetName) {

@@ -2,6 +2,8 @@
 
 #include "paste_fixture.h"
 
+#include <QDir>
+
 namespace velmora::testing {
 namespace {
 
@@ -128,6 +130,21 @@ TEST_F(DragDrop, RefusedSheetNameKeepsTheAddedSheetAndReportsTheError) {
     // Calc takes long sheet names but refuses brackets.
     drop(photo(QStringLiteral("photo[1].jpg")));
     expectOneErrorMessage();
+}
+
+TEST_F(DragDrop, NewSheetOnlyForAnOrdinaryFile) {
+    holders.setText(Holder::Text6, QStringLiteral("Option10"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("IMG_0013.JPG")));
+    for (const QString& path :
+         {dir.filePath(QStringLiteral("IMG_0013.JPG")),
+          dir.filePath(QStringLiteral("IMG_0014.JPG")), QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(path.toStdString());
+        ui.messages.clear();
+        drop(path);
+        expectOneErrorMessage();
+        EXPECT_EQ(fake.book(QStringLiteral("Book1.xlsx"))->sheets.size(), 1u);
+        expectRunClosed();
+    }
 }
 
 TEST_F(DragDrop, HoldersAreReadAtTheMomentOfUse) {
