@@ -29,30 +29,31 @@ QString DropTarget::firstLocalFile(const QMimeData* data) {
     return {};
 }
 
-void DropTarget::dragEnterEvent(QDragEnterEvent* event) {
-    if (firstLocalFile(event->mimeData()).isEmpty()) {
+bool DropTarget::acceptAsCopy(QDropEvent* event) {
+    // Whatever the source proposes (a Shift-drag proposes Move), the answer is Copy: a file
+    // manager deletes its file when the target answers Move.
+    if (!event->possibleActions().testFlag(Qt::CopyAction) ||
+        firstLocalFile(event->mimeData()).isEmpty()) {
         event->ignore();
-        return;
+        return false;
     }
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void DropTarget::dragEnterEvent(QDragEnterEvent* event) {
+    acceptAsCopy(event);
 }
 
 void DropTarget::dragMoveEvent(QDragMoveEvent* event) {
-    if (firstLocalFile(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
+    acceptAsCopy(event);
 }
 
 void DropTarget::dropEvent(QDropEvent* event) {
-    const QString file = firstLocalFile(event->mimeData());
-    if (file.isEmpty()) {
-        event->ignore();
-        return;
+    if (acceptAsCopy(event)) {
+        emit fileDropped(firstLocalFile(event->mimeData()));
     }
-    event->acceptProposedAction();
-    emit fileDropped(file);
 }
 
 } // namespace velmora

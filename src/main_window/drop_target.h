@@ -1,7 +1,7 @@
 #pragma once
 
-// A picture box that accepts files dragged from the file manager. Drags that carry no
-// local file are refused while dragging; a drop hands over the first local file.
+// A picture box that accepts files dragged from the file manager, always as a copy. Drags that
+// carry no local file are refused while dragging; a drop hands over the first local file.
 
 #include <QLabel>
 #include <QMimeData>
@@ -25,6 +25,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    // Accepts a drag or drop of a local file as a copy; refuses anything else.
+    static bool acceptAsCopy(QDropEvent* event);
 };
 
 } // namespace velmora

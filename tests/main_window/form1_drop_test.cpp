@@ -4,8 +4,12 @@
 #include "test_photos.h"
 
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
+
+#include <array>
 
 namespace velmora::testing {
 namespace {
@@ -84,6 +88,29 @@ TEST_F(Form1DropTest, TextFileDroppedEndsWithTheErrorMessage) {
     EXPECT_EQ(ui.messages[0].style, 16);
     EXPECT_TRUE(excel.pictures().empty());
     EXPECT_TRUE(excel.screenUpdating);
+}
+
+// A Shift-drag from a file manager proposes Move; the source deletes the file when the
+// target answers Move, so every answer must be Copy.
+TEST_F(Form1DropTest, ADropProposedAsMoveIsAnsweredAsCopy) {
+    choosePlace("Option5");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(photo)});
+    const QPoint centre = form->Picture0->rect().center();
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(centre, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    ASSERT_EQ(enter.proposedAction(), Qt::MoveAction);
+    QDragMoveEvent move(centre, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QDropEvent drop(QPointF(centre), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    for (QDropEvent* event : std::array<QDropEvent*, 3>{&enter, &move, &drop}) {
+        SCOPED_TRACE(event->type());
+        QCoreApplication::sendEvent(form->Picture0, event);
+        EXPECT_TRUE(event->isAccepted());
+        EXPECT_EQ(event->dropAction(), Qt::CopyAction);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(excel.pictures().size(), 1u);
+    EXPECT_TRUE(QFile::exists(photo));
 }
 
 TEST_F(Form1DropTest, DropArrivingDuringAPasteIsNotStartedInsideIt) {
