@@ -131,6 +131,8 @@ void Form1::buildControls() {
     Text20 = captionBox(QStringLiteral("幅"), 135, 690, 495, 255);
     Combo1 = new QComboBox(this);
     Combo1->setEditable(true);
+    // The list stays "1" to "15": Enter takes a typed width as text, never as a new item.
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setEditText(QStringLiteral("Combo1"));
     placeTwips(Combo1, 360, 650, 690, 300);
     Text5 = holderBox(360, 650, 690, 300);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <tuple>
 
@@ -58,6 +59,24 @@ TEST_F(Form1Test, StoredTextsStayAsTypedAndOnlyTheExactOneChecksTheBox) {
         EXPECT_EQ(f.Combo1->currentText(), "20");
         EXPECT_EQ(f.Text5->text(), " 50 ");
         EXPECT_EQ(f.Check1->isChecked(), checked) << stored;
+    }
+}
+
+TEST_F(Form1Test, TheWidthListStaysOneToFifteenWhateverIsEntered) {
+    excel.setRunning(false);
+    Form1& f = start();
+    f.show();
+    for (const char* typed : {"20", "7", "2.5", ""}) {
+        SCOPED_TRACE(typed);
+        f.Combo1->clearEditText();
+        QTest::keyClicks(f.Combo1->lineEdit(), QString::fromLatin1(typed));
+        QTest::keyClick(f.Combo1->lineEdit(), Qt::Key_Return);
+        QStringList items;
+        for (int i = 0; i < f.Combo1->count(); ++i) {
+            items << f.Combo1->itemText(i);
+        }
+        EXPECT_EQ(items.join(' ').toStdString(), "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15");
+        EXPECT_EQ(f.Combo1->currentText(), QString::fromLatin1(typed));
     }
 }
 
