@@ -185,6 +185,12 @@ bool selectByName(std::initializer_list<QRadioButton*> buttons, const QString& n
     return false;
 }
 
+// Whether a sizing choice sizes by per cent (Text5, " %") rather than by width (Combo1, "㎝").
+// A held text that names no button leaves the design's Option4 selected, a per-cent choice.
+bool sizesByPercent(const QString& sizing) {
+    return sizing != QLatin1String("Option1") && sizing != QLatin1String("Option2");
+}
+
 // Text to scroll bar: a failure leaves both as they are.
 void scrollFromText(const QLineEdit* box, QScrollBar* bar) {
     const std::optional<qint16> value = parseInt16(box->text());
@@ -490,13 +496,10 @@ void Form2::ApplyNoWorkbookLayout() {
 }
 
 void Form2::UpdateSizeInput() {
-    // Separate tests, as the design has them; only one button of the group can be selected.
-    if (Option1->isChecked() || Option2->isChecked()) {
-        port_.showPercentSizeInput(false);
-    }
-    if (Option3->isChecked() || Option4->isChecked() || Option11->isChecked() ||
-        Option12->isChecked()) {
-        port_.showPercentSizeInput(true);
+    for (QRadioButton* button : {Option1, Option2, Option3, Option4, Option11, Option12}) {
+        if (button->isChecked()) {
+            port_.showPercentSizeInput(sizesByPercent(button->objectName()));
+        }
     }
 }
 
@@ -648,8 +651,10 @@ void Form2::loadSlot(int slot) {
 void Form2::Command7_Click() {
     close();
 
-    // The dialog would load a fresh settings window whose workbook list is empty; the
-    // no-workbook layout at the end stands for that window's ApplyNoWorkbookLayout.
+    // The dialog would load a fresh settings window whose workbook list is empty. Its load
+    // shows the size input of the held sizing choice, undoing an unconfirmed click here; the
+    // no-workbook layout at the end stands for its ApplyNoWorkbookLayout.
+    port_.showPercentSizeInput(sizesByPercent(port_.holders().text(Holder::Text2)));
     try {
         SaveDialogOptions options;
         options.title = QStringLiteral("レジストリを書き出して保存");

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <tuple>
@@ -77,6 +78,35 @@ TEST_F(Form1Test, TheWidthListStaysOneToFifteenWhateverIsEntered) {
         }
         EXPECT_EQ(items.join(' ').toStdString(), "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15");
         EXPECT_EQ(f.Combo1->currentText(), QString::fromLatin1(typed));
+    }
+}
+
+// The export closes the settings window unconfirmed; what it leaves on the main window is a
+// fresh settings window's sizing input, which follows the held choice, not the last click.
+TEST_F(Form1Test, ExportLeavesTheSizeInputOfTheHeldSizingChoice) {
+    const struct {
+        const char* held;
+        const char* clicked;
+        bool percent;
+    } cases[] = {{"Option4", "Option1", true}, {"Option2", "Option11", false}};
+    excel.addWorkbook(QStringLiteral("Book1.xls"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.held);
+        store.SaveSetting(QStringLiteral("Option"), QString::fromLatin1(c.held));
+        Form1& f = start();
+        f.Command1_Click();
+        Form2* settings = f.form2();
+        settings->findChild<QRadioButton*>(QString::fromLatin1(c.clicked))->click();
+        ASSERT_EQ(f.Combo1->isHidden(), !c.percent) << "the click switched the input";
+
+        settings->Command7->click();
+
+        EXPECT_EQ(f.Text2->text(), QString::fromLatin1(c.held));
+        EXPECT_EQ(f.Text5->isHidden(), !c.percent);
+        EXPECT_EQ(f.Combo1->isHidden(), c.percent);
+        EXPECT_EQ(f.Text19->text().toStdString(), c.percent ? " %" : "㎝");
+        f.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 

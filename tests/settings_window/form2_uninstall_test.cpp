@@ -20,7 +20,7 @@ TEST_F(LoadedForm2Test, CancelledExportWritesNothingButStillAppliesTheLayout) {
     EXPECT_TRUE(main.dialogs.saveDialogs.front().confirmOverwrite);
     EXPECT_TRUE(main.dialogs.messages.empty());
     // The workbook was chosen, so only the export's own layout step applies.
-    EXPECT_EQ(main.calls, (QStringList{"pattern close", "no-workbook layout"}));
+    EXPECT_EQ(main.calls.last(), QStringLiteral("no-workbook layout"));
     EXPECT_TRUE(windowDestroyed());
 }
 
