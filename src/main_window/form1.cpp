@@ -502,11 +502,15 @@ void Form1::confirmPatternWindow() {
         form3_->Form_Load();
     }
     form3_->Command1_Click();
+    delete form3_.data();
 }
 
 void Form1::closePatternWindow() {
+    // Gone at once, not at the next turn of the event loop: a confirm that follows (the
+    // settings window's 決定) must load a fresh window, not copy the discarded edits.
     if (form3_) {
         form3_->close();
+        delete form3_.data();
     }
 }
 

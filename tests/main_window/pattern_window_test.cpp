@@ -1,5 +1,7 @@
 // The pattern window: the row gaps of the folder paste.
 
+#include "form1_fixture.h"
+#include "form2.h"
 #include "form3.h"
 #include "map_holders.h"
 
@@ -49,6 +51,43 @@ TEST(Form3, OkCopiesTheGapsAsTypedAndTheCloseBoxDiscardsThem) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(window.isNull()) << "closing destroys the window";
         delete window.data();
+    }
+}
+
+// Opened from the settings window of a running main window; only the pattern window's own OK
+// reaches the holders, whichever 決定 follows.
+TEST_F(Form1Test, SettingsConfirmKeepsTheGapsUnlessThePatternWindowConfirmedThem) {
+    excel.addWorkbook(QStringLiteral("Book1.xls"));
+    store.SaveSetting(QStringLiteral("Option"), QStringLiteral("Option4"));
+    store.SaveSetting(QStringLiteral("paste-check"), QStringLiteral("Option9"));
+    store.SaveSetting(QStringLiteral("renzoku-no1-no2"), QStringLiteral("2"));
+    store.SaveSetting(QStringLiteral("renzoku-p1-p2"), QStringLiteral("5"));
+    Form1& main = start();
+    for (const bool patternOk : {false, true}) {
+        SCOPED_TRACE(patternOk ? "pattern OK, then 決定" : "決定 only");
+        main.Text25->setText(QStringLiteral("2"));
+        main.Text26->setText(QStringLiteral("5"));
+        main.Command1_Click();
+        Form2* settings = main.form2();
+        ASSERT_TRUE(settings->Command6->isEnabled());
+        settings->Command6->click();
+        Form3* pattern = main.form3IfOpen();
+        ASSERT_NE(pattern, nullptr);
+        ASSERT_TRUE(pattern->isVisible());
+        pattern->Text4->clear();
+        QTest::keyClicks(pattern->Text4, QStringLiteral("0"));
+        pattern->Text6->clear();
+        QTest::keyClicks(pattern->Text6, QStringLiteral("3"));
+        if (patternOk) {
+            pattern->Command1->click();
+        }
+
+        settings->Command1->click();
+
+        EXPECT_EQ(main.Text25->text(), patternOk ? QStringLiteral("0") : QStringLiteral("2"));
+        EXPECT_EQ(main.Text26->text(), patternOk ? QStringLiteral("3") : QStringLiteral("5"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(main.form3IfOpen(), nullptr);
     }
 }
 
