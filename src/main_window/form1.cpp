@@ -444,9 +444,23 @@ void Form1::setWindowHeightTwips(int twips) {
 }
 
 void Form1::applyWindowHeight() {
-    // The height counts the frame, as the window system's outer height does.
+    // The height counts the frame, as the window system's outer height does. The frame is
+    // known only once the window manager has framed the shown window; until then the height
+    // is set again whenever the window moves or resizes.
     const int frame = isVisible() ? frameGeometry().height() - geometry().height() : 0;
+    heightAwaitsFrame_ = frame <= 0;
     resize(width(), std::max(1, pixelsFor(this, heightTwips_) - frame));
+}
+
+bool Form1::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    const QEvent::Type type = event->type();
+    if (heightAwaitsFrame_ &&
+        (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) && isVisible() &&
+        frameGeometry().height() > geometry().height()) {
+        applyWindowHeight();
+    }
+    return handled;
 }
 
 void Form1::setCheck1TopTwips(int twips) {

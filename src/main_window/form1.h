@@ -129,6 +129,7 @@ public:
     QLineEdit* Text24;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -153,6 +154,7 @@ private:
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;
     int heightTwips_ = 0;
+    bool heightAwaitsFrame_ = false;
     int check1TopTwips_ = 5760;
     int label1WidthTwips_ = 1335;
     bool unloaded_ = false;
