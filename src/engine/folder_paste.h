@@ -12,7 +12,8 @@
 
 namespace velmora {
 
-inline const QString kFolderDialogFilter = QStringLiteral("JPGファイル(*.jpg)");
+// GTK's chooser matches patterns case-sensitively; camera photos are often named IMG_0001.JPG.
+inline const QString kFolderDialogFilter = QStringLiteral("JPGファイル(*.[jJ][pP][gG])");
 inline const QString kFolderDialogTitle =
     QStringLiteral("画像ディレクトリと適当なファイルを指定して下さい");
 // The file list has room for this many names; one more fails the run.

@@ -1,7 +1,9 @@
-// The main window on a desktop: a real X server and a window manager that frames the window.
+// The main window and the folder dialog on a desktop: a real X server, a window manager that
+// frames the window, and the GTK file chooser Qt opens on GTK-based desktops.
 
 #include "desktop_session.h"
 #include "fake_spreadsheet.h"
+#include "folder_paste.h"
 #include "form1.h"
 #include "form2.h"
 #include "recording_interaction.h"
@@ -11,13 +13,21 @@
 #include "twip_layout.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+
+#include <dlfcn.h>
 
 namespace velmora::testing {
 namespace {
@@ -81,6 +91,114 @@ TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
         }
         main.close();
     }
+}
+
+// GTK 3, reached without its headers: the few calls that read a file chooser's filter.
+struct GtkFilters {
+    struct GList {
+        void* data;
+        GList* next;
+        GList* prev;
+    };
+    enum : int { kFilename = 1, kUri = 2, kDisplayName = 4 };
+    struct FilterInfo {
+        int contains;
+        const char* filename;
+        const char* uri;
+        const char* displayName;
+        const char* mimeType;
+    };
+
+    explicit GtkFilters(void* library) {
+        resolve(library, "gtk_window_list_toplevels", listToplevels);
+        resolve(library, "g_list_free", freeList);
+        resolve(library, "gtk_file_chooser_get_type", chooserType);
+        resolve(library, "g_type_check_instance_is_a", instanceIsA);
+        resolve(library, "gtk_file_chooser_get_filter", currentFilter);
+        resolve(library, "gtk_file_filter_get_name", filterName);
+        resolve(library, "gtk_file_filter_filter", matches);
+    }
+    bool complete() const {
+        return listToplevels && freeList && chooserType && instanceIsA && currentFilter &&
+               filterName && matches;
+    }
+    // The first open window that is a file chooser.
+    void* chooser() const {
+        GList* windows = listToplevels();
+        void* found = nullptr;
+        for (GList* item = windows; item != nullptr && found == nullptr; item = item->next) {
+            if (instanceIsA(item->data, chooserType())) {
+                found = item->data;
+            }
+        }
+        freeList(windows);
+        return found;
+    }
+
+    template <typename F> static void resolve(void* library, const char* name, F*& function) {
+        void* symbol = dlsym(library, name);
+        std::memcpy(&function, &symbol, sizeof function);
+    }
+
+    GList* (*listToplevels)() = nullptr;
+    void (*freeList)(GList*) = nullptr;
+    unsigned long (*chooserType)() = nullptr;
+    int (*instanceIsA)(void*, unsigned long) = nullptr;
+    void* (*currentFilter)(void*) = nullptr;
+    const char* (*filterName)(void*) = nullptr;
+    int (*matches)(void*, const FilterInfo*) = nullptr;
+};
+
+// On a GTK-based desktop the folder button's dialog is GTK's chooser, which matches its
+// patterns case-sensitively. It must offer every photo the folder paste would then list.
+TEST(FolderDialogOnADesktop, TheGtkChooserOffersExactlyThePhotosTheFolderPasteLists) {
+    const QString missing = desktop::displayMissing();
+    if (!missing.isEmpty()) {
+        GTEST_SKIP() << missing.toStdString();
+    }
+    void* gtk = dlopen("libgtk-3.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (gtk == nullptr) {
+        GTEST_SKIP() << "Qt's GTK theme (qt6-gtk-platformtheme) is not installed";
+    }
+    const GtkFilters api(gtk);
+    ASSERT_TRUE(api.complete());
+
+    QTemporaryDir dir;
+    const QStringList names{QStringLiteral("IMG_0001.JPG"), QStringLiteral("b.jpg"),
+                            QStringLiteral("c.Jpg"),        QStringLiteral("d.jpeg"),
+                            QStringLiteral("notes.txt"),    QStringLiteral("e.jpg.txt")};
+    for (const QString& name : names) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    // As the folder button asks for a file.
+    QFileDialog dialog(nullptr, kFolderDialogTitle, dir.path(), kFolderDialogFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.show();
+    void* chooser = nullptr;
+    settle([&] { return (chooser = api.chooser()) != nullptr; }, 10000);
+    ASSERT_NE(chooser, nullptr) << "Qt opened no GTK file chooser";
+    void* filter = api.currentFilter(chooser);
+    ASSERT_NE(filter, nullptr);
+    EXPECT_STREQ(api.filterName(filter), "JPGファイル");
+
+    QStringList offered;
+    for (const QString& name : names) {
+        const QByteArray path = dir.filePath(name).toUtf8();
+        const QByteArray uri = QUrl::fromLocalFile(dir.filePath(name)).toEncoded();
+        const QByteArray displayName = name.toUtf8();
+        const GtkFilters::FilterInfo info{
+            GtkFilters::kFilename | GtkFilters::kUri | GtkFilters::kDisplayName, path.constData(),
+            uri.constData(), displayName.constData(), nullptr};
+        if (api.matches(filter, &info)) {
+            offered << name;
+        }
+    }
+    dialog.reject();
+    offered.sort();
+    EXPECT_EQ(offered.join(QLatin1Char(' ')).toStdString(),
+              listJpgNames(dir.path() + QLatin1Char('/')).join(QLatin1Char(' ')).toStdString());
 }
 
 } // namespace
