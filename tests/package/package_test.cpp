@@ -186,12 +186,13 @@ TEST_F(PackageTest, DependsOnEveryLinkedLibrarysPackageCalcAndTheCjkFace) {
     }
 }
 
-TEST_F(PackageTest, EachProgramHasAManPageAndEachMenuEntryItsProgramIconAndTypes) {
+TEST_F(PackageTest, ManPagesReleaseNotesOfThisVersionAndMenuEntriesWithProgramIconAndTypes) {
     for (const QString& program : filesIn(QStringLiteral("usr/bin"))) {
         EXPECT_TRUE(QFile::exists(inTree(
             QStringLiteral("usr/share/man/man1/%1.1.gz").arg(QFileInfo(program).fileName()))))
             << "no man page for " << program.toStdString();
     }
+    const QString version = field(QStringLiteral("Version"));
     const QStringList entries =
         filesIn(QStringLiteral("usr/share/applications"), {QStringLiteral("*.desktop")});
     ASSERT_FALSE(entries.isEmpty());
@@ -223,7 +224,16 @@ TEST_F(PackageTest, EachProgramHasAManPageAndEachMenuEntryItsProgramIconAndTypes
                 QFile::exists(inTree(QStringLiteral("usr/share/applications/") + launchable)))
                 << launchable.toStdString();
         }
+        // The newest release named is this one.
+        const QStringList releases =
+            xmlValues(metainfo, QStringLiteral("release"), QStringLiteral("version"));
+        EXPECT_EQ(releases.value(0), version) << releases.join(", ").toStdString();
     }
+    const Output changelog =
+        run(QStringLiteral("gzip"),
+            {QStringLiteral("-dc"), inTree(QStringLiteral("usr/share/doc/velmora/changelog.gz"))});
+    EXPECT_TRUE(changelog.text.startsWith(QStringLiteral("velmora (%1) ").arg(version)))
+        << show(changelog);
 }
 
 TEST_F(PackageTest, LintianFindsNoError) {
