@@ -12,7 +12,6 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QXmlStreamReader>
@@ -33,7 +32,7 @@ const QString kScreenshotUrlPrefix = QStringLiteral("https://github.com/velmora/
 
 struct Output {
     int exitCode = -1;
-    QString text; // standard output, and standard error unless it was let through
+    QString text; // standard output, with standard error unless the channels are kept apart
 };
 
 Output run(const QString& program, const QStringList& arguments,
