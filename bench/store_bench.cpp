@@ -14,6 +14,7 @@
 #include "temp_store.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -71,27 +72,33 @@ int main(int argc, char** argv) {
     const QString path = store.location();
     QDir().mkpath(QFileInfo(path).absolutePath());
 
-    // The program's 83 values first, then the foreign sections appended to the same file.
-    {
-        testing::MapHolders holders;
-        fillHolders(holders, QStringLiteral("v-"));
-        writeRecordFromHolders(store, holders);
-        for (int slot = 1; slot <= kSlotCount; ++slot) {
-            store.SaveSetting(slotTitleName(slot), QStringLiteral("title %1").arg(slot));
-            saveSlotFromHolders(store, slot, holders);
-        }
+    // A backup of all 83 values; then a store of the record and the foreign sections, so that
+    // the next settings window is a first run.
+    testing::MapHolders holders;
+    fillHolders(holders, QStringLiteral("v-"));
+    writeRecordFromHolders(store, holders);
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        store.SaveSetting(slotTitleName(slot), QStringLiteral("title %1").arg(slot));
+        saveSlotFromHolders(store, slot, holders);
     }
     const QString backup = work.filePath(QStringLiteral("backup.reg"));
     exportRegFile(store, backup, nullptr);
+    store.DeleteSetting();
+    writeRecordFromHolders(store, holders);
     QFile file(path);
     file.open(QIODevice::Append);
     file.write("\n" + foreignContent(megabytes, keys));
     file.close();
     const QString base = work.filePath(QStringLiteral("base.conf"));
     QFile::copy(path, base);
+    // The store as the previous run's close left it, an hour ago.
     const auto freshStore = [&] {
         QFile::remove(path);
         QFile::copy(base, path);
+        QFile copy(path);
+        copy.open(QIODevice::ReadWrite);
+        copy.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                         QFileDevice::FileModificationTime);
     };
 
     std::printf("store file: %.1f MB (%d MB of long lines, %d short foreign keys)\n",
@@ -110,10 +117,11 @@ int main(int argc, char** argv) {
 
     freshStore();
     {
-        testing::FakeMainWindow main;
+        testing::FakeMainWindow main; // its holders are empty: a first run
         auto* window = new Form2(main);
         std::printf("first-run fill (5 slots):      %9.1f ms\n",
                     millisecondsOf([&] { window->Form_Load(); }));
+        main.texts.setText(Holder::Combo1, QStringLiteral("12")); // something to save
         std::printf("slot save (slot 3):            %9.1f ms\n",
                     millisecondsOf([&] { window->save3_Click(); }));
         delete window;

@@ -7,6 +7,13 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <utility>
 
 namespace velmora {
@@ -54,8 +61,7 @@ QString quoted(const QString& text) {
 // A line break inside a REG_SZ would end the line, so such text goes out as hex(1): the same
 // string type, spelled as its UTF-16LE bytes with the terminating zero.
 bool needsHex(const QString& text) {
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
-           text.contains(QChar(u'\0'));
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
 QString hexLine(const QString& prefix, const QString& text) {
@@ -285,6 +291,10 @@ std::optional<QString> Parser::quotedText(const QString& line, qsizetype& pos) {
             ++pos;
             return text;
         }
+        if (c == QChar(u'\0')) {
+            fail(QStringLiteral("NUL 文字があります。"));
+            return std::nullopt;
+        }
         if (c == QLatin1Char('\\')) {
             ++pos;
             if (pos >= line.size() ||
@@ -328,8 +338,18 @@ std::optional<QString> Parser::hexString(QString data) {
         fail(QStringLiteral("文字列のバイト数が奇数です。"));
         return std::nullopt;
     }
+    // The string ends at its terminating zero; a zero with text after it would be lost.
     const qsizetype end = text->indexOf(QChar(u'\0'));
-    return end < 0 ? *text : text->left(end);
+    if (end < 0) {
+        return *text;
+    }
+    for (qsizetype i = end; i < text->size(); ++i) {
+        if (text->at(i) != QChar(u'\0')) {
+            fail(QStringLiteral("文字列の途中に NUL 文字があります。"));
+            return std::nullopt;
+        }
+    }
+    return text->left(end);
 }
 
 void Parser::store(const QString& name, const QString& text) {
@@ -344,57 +364,17 @@ void Parser::store(const QString& name, const QString& text) {
 
 } // namespace
 
-bool exportRegFile(const SettingsStore& store, const QString& path, QString* error) {
-    QString text = kHeader5 + kCrLf + kCrLf;
-    text += QLatin1Char('[') + kStoreRegistryKey + QLatin1Char(']') + kCrLf + kCrLf;
-    text += QLatin1Char('[') + kSectionKey + QLatin1Char(']') + kCrLf;
-    for (const QString& name : exportOrder(store.valueNames())) {
-        text += valueLine(name, store.GetSetting(name)) + kCrLf;
-    }
-    text += kCrLf;
-
-    const auto failed = [&](const QString& reason) {
-        setError(error, QStringLiteral("\"%1\" に書き込めませんでした。\n%2").arg(path, reason));
-        return false;
-    };
-    if (QFileInfo(path).isDir()) {
-        return failed(QStringLiteral("同じ名前のフォルダーがあります。"));
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failed(file.errorString());
-    }
-    const QByteArray bytes = utf16LeWithBom(text);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failed(reason);
-    }
-    if (!file.commit()) {
-        return failed(file.errorString());
-    }
-    return true;
-}
-
-std::optional<QList<RegValue>> readRegFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("\"%1\" を開けませんでした。\n%2")
-                            .arg(path, QFileInfo(path).isDir() ? QStringLiteral("フォルダーです。")
-                                                               : file.errorString()));
+std::optional<QList<RegValue>> parseRegBytes(const QByteArray& bytes, QString* error) {
+    if (bytes.size() > kMaxFileSize) {
+        setError(error, QStringLiteral(
+                            "%1 バイトを超えるファイルは Velmora の設定ファイルではありません。")
+                            .arg(kMaxFileSize));
         return std::nullopt;
     }
-    if (file.size() > kMaxFileSize) {
-        setError(error,
-                 QStringLiteral("\"%1\" は大きすぎます。Velmora の設定ファイルではありません。")
-                     .arg(path));
-        return std::nullopt;
-    }
-    const std::optional<QString> text = decodeFile(file.readAll());
+    const std::optional<QString> text = decodeFile(bytes);
     if (!text) {
-        setError(error, QStringLiteral("\"%1\" の文字コードを読めません（UTF-16 か UTF-8 "
-                                       "のファイルだけを読み込めます）。")
-                            .arg(path));
+        setError(error, QStringLiteral("文字コードを読めません（UTF-16 か UTF-8 "
+                                       "のファイルだけを読み込めます）。"));
         return std::nullopt;
     }
     QStringList lines = text->split(QLatin1Char('\n'));
@@ -406,13 +386,118 @@ std::optional<QList<RegValue>> readRegFile(const QString& path, QString* error) 
     return Parser(std::move(lines)).parse(error);
 }
 
-bool replaceStoreValues(SettingsStore& store, const QList<RegValue>& values, QString* error) {
-    QList<std::pair<QString, QString>> pairs;
+bool exportRegFile(const SettingsStore& store, const QString& path, QString* error) {
+    const auto failed = [&](const QString& reason) {
+        setError(error, QStringLiteral("\"%1\" に書き込めませんでした。\n%2").arg(path, reason));
+        return false;
+    };
+    QList<RegValue> values;
+    for (const QString& name : exportOrder(store.valueNames())) {
+        values.append({name, store.GetSetting(name)});
+        // The registry's strings end at their first NUL; such a value would not come back.
+        if (name.contains(QChar(u'\0')) || values.back().text.contains(QChar(u'\0'))) {
+            return failed(QStringLiteral("値 \"%1\" に NUL 文字（U+0000）があり、書き出すと元に"
+                                         "戻せません。")
+                              .arg(QString(name).replace(QChar(u'\0'), QStringLiteral("\\0"))));
+        }
+    }
+
+    QString text = kHeader5 + kCrLf + kCrLf;
+    text += QLatin1Char('[') + kStoreRegistryKey + QLatin1Char(']') + kCrLf + kCrLf;
+    text += QLatin1Char('[') + kSectionKey + QLatin1Char(']') + kCrLf;
+    for (const RegValue& value : values) {
+        text += valueLine(value.name, value.text) + kCrLf;
+    }
+    text += kCrLf;
+    const QByteArray bytes = utf16LeWithBom(text);
+
+    // Announced as restorable only when the restore's own reader gives these values back.
+    QString reason;
+    const std::optional<QList<RegValue>> readBack = parseRegBytes(bytes, &reason);
+    if (!readBack) {
+        return failed(
+            QStringLiteral("このままでは設定を復元できないため、書き出しませんでした。\n") +
+            reason);
+    }
+    if (*readBack != values) {
+        return failed(QStringLiteral("書き出した内容を読み戻すと設定と一致しないため、書き出し"
+                                     "ませんでした。"));
+    }
+
+    if (QFileInfo(path).isDir()) {
+        return failed(QStringLiteral("同じ名前のフォルダーがあります。"));
+    }
+    // Unbuffered, so that a failing write is seen before the file replaces an older one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return failed(file.errorString());
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString writeError = file.errorString();
+        file.cancelWriting();
+        return failed(writeError);
+    }
+    if (!file.commit()) {
+        return failed(file.errorString());
+    }
+    return true;
+}
+
+std::optional<QList<RegValue>> readRegFile(const QString& path, QString* error) {
+    const auto cannotOpen = [&](const QString& reason) {
+        setError(error, QStringLiteral("\"%1\" を開けませんでした。\n%2").arg(path, reason));
+        return std::nullopt;
+    };
+    // Without blocking, so that a FIFO cannot hold the open; then only a regular file is read,
+    // and never more than the limit allows.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return cannotOpen(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return cannotOpen(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダーです。")
+                                              : QStringLiteral("通常のファイルではありません。"));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return cannotOpen(file.errorString());
+    }
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        return cannotOpen(file.errorString());
+    }
+    QString reason;
+    std::optional<QList<RegValue>> values = parseRegBytes(bytes, &reason);
+    if (!values) {
+        setError(error, QStringLiteral("\"%1\": %2").arg(path, reason));
+    }
+    return values;
+}
+
+RestoreCounts countRestore(const SettingsStore& store, const QList<RegValue>& values) {
+    RestoreCounts counts;
+    const QStringList present = store.valueNames();
+    for (const RegValue& value : values) {
+        if (!present.contains(value.name)) {
+            ++counts.added;
+        } else if (store.GetSetting(value.name) != value.text) {
+            ++counts.changed;
+        }
+    }
+    counts.kept = static_cast<int>(present.size()) - counts.changed;
+    return counts;
+}
+
+bool mergeStoreValues(SettingsStore& store, const QList<RegValue>& values, QString* error) {
+    StoreValues pairs;
     pairs.reserve(values.size());
     for (const RegValue& value : values) {
         pairs.append({value.name, value.text});
     }
-    if (!store.replaceSection(pairs)) {
+    if (!store.SaveSettings(pairs)) {
         setError(error, QStringLiteral("設定を保存できませんでした（\"%1\" に書き込めません）。")
                             .arg(store.location()));
         return false;
@@ -425,7 +510,7 @@ std::optional<int> importRegFile(SettingsStore& store, const QString& path, QStr
     if (!values) {
         return std::nullopt;
     }
-    if (!replaceStoreValues(store, *values, error)) {
+    if (!mergeStoreValues(store, *values, error)) {
         return std::nullopt;
     }
     return static_cast<int>(values->size());

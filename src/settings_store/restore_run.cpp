@@ -24,17 +24,23 @@ int runRestore(const QStringList& arguments, SettingsStore& store, const AskUser
             kStyleCritical);
         return kRestoreFailed;
     }
-    // A running Velmora writes its settings again when it closes.
+    // As the registry editor imports: the file's values replace, the others stay. A running
+    // Velmora writes its settings again when it closes.
+    const RestoreCounts counts = countRestore(store, *values);
     const MessageAnswer answer =
-        ask(QStringLiteral("現在の設定を \"%1\" の内容（%2 個の値）で置き換えますか？\n\n"
+        ask(QStringLiteral("\"%1\" の %2 個の値を現在の設定に読み込みますか？\n\n"
+                           "新しく加わる値: %3 個\n変わる値: %4 個\nそのまま残る値: %5 個\n\n"
                            "Velmora を起動している場合は、先に終了してください。")
                 .arg(path)
-                .arg(values->size()),
+                .arg(values->size())
+                .arg(counts.added)
+                .arg(counts.changed)
+                .arg(counts.kept),
             kStyleExclamationOkCancel);
     if (answer != MessageAnswer::Ok) {
         return kRestoreCancelled;
     }
-    if (!replaceStoreValues(store, *values, &error)) {
+    if (!mergeStoreValues(store, *values, &error)) {
         ask(QStringLiteral("設定を復元できませんでした。\n\n%1").arg(error), kStyleCritical);
         return kRestoreFailed;
     }

@@ -21,7 +21,7 @@ enum RestoreExit : int {
     kRestoreCancelled = 3,
 };
 
-// `velmora-restore FILE.reg`: checks the whole file first, asks before replacing the current
+// `velmora-restore FILE.reg`: checks the whole file first, asks before merging it into the current
 // settings, then reports success or the reason it failed. `arguments` excludes the program name.
 int runRestore(const QStringList& arguments, SettingsStore& store, const AskUser& ask);
 

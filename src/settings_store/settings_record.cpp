@@ -17,12 +17,11 @@ void readInto(const SettingsStore& store, Holders& holders, const QString& prefi
 }
 
 bool writeFrom(SettingsStore& store, const Holders& holders, const QString& prefix) {
-    bool ok = true;
+    StoreValues values;
     for (const RecordField& field : kRecordWriteOrder) {
-        ok =
-            store.SaveSetting(prefix + QLatin1String(field.name), holders.text(field.holder)) && ok;
+        values.append({prefix + QLatin1String(field.name), holders.text(field.holder)});
     }
-    return ok;
+    return store.SaveSettings(values);
 }
 
 // Only the exact text "1" checks the box.

@@ -1,13 +1,16 @@
 #pragma once
 
-// The per-user store of named string values: application key "quillmere", section
-// "Setting". On Windows QSettings' native format is exactly the registry key; here it is an
-// INI file under the XDG config directory.
+// The per-user store of named string values: application key "quillmere", section "Setting".
+// Here it is the user's own file "VB and VBA Program Settings/quillmere.conf" under the XDG
+// config directory, in the INI spelling QSettings gave it. Only the values the program changes
+// are rewritten: every other line of the file (other sections, foreign keys, comments, text in
+// any encoding) comes back byte for byte, and each write replaces the file atomically.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <utility>
 
 namespace velmora {
@@ -18,31 +21,70 @@ inline const QString kStoreSection = QStringLiteral("Setting");
 inline const QString kStoreRegistryKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere");
 
+using StoreValues = QList<std::pair<QString, QString>>;
+
 class SettingsStore {
 public:
     enum class DeleteResult { Deleted, Missing, Failed };
 
     explicit SettingsStore(QString application = kStoreApplication);
 
-    // GetSetting without a default: a missing value (or key, or section) reads as "".
+    // GetSetting without a default: a missing value (or file, or section) reads as "", and so
+    // does a store that is not a regular file or cannot be read.
     QString GetSetting(const QString& name) const;
-    // SaveSetting: creates the key and the section when needed. False when the store could
-    // not be written (read-only or full).
+    // SaveSetting: creates the file and the section when needed. False when the store could
+    // not be written; the file is then as it was.
     bool SaveSetting(const QString& name, const QString& text);
+    // Several values in one write, all or none.
+    bool SaveSettings(const StoreValues& values);
     // DeleteSetting of the whole application key, the file included. Missing when there was
     // nothing to delete.
     DeleteResult DeleteSetting();
-    // Replaces every value of the section with `values` in one atomic write, so that a failed
-    // write leaves the previous values. False when the store could not be written.
-    bool replaceSection(const QList<std::pair<QString, QString>>& values);
+
+    // Between these two, writes are gathered and go to the file in one write when the
+    // outermost batch ends; endBatch gives that write's result (an inner end gives true).
+    // Reads in between see the gathered values.
+    void beginBatch();
+    bool endBatch();
 
     // Every value name stored in the section, sorted.
     QStringList valueNames() const;
-    // Where the store lives (the INI file here).
+    // Where the store lives.
     QString location() const;
 
 private:
+    struct Snapshot;
+    // The file as it is now on disk, read again only when it changed.
+    std::shared_ptr<const Snapshot> current() const;
+    bool write(const StoreValues& values);
+    const QString* pending(const QString& name) const;
+
     QString application_;
+    mutable std::shared_ptr<const Snapshot> cache_;
+    int batchDepth_ = 0;
+    StoreValues pending_;
+};
+
+// One action's writes as one: the batch ends with finish(), or when the scope is left.
+class StoreBatch {
+public:
+    explicit StoreBatch(SettingsStore& store) : store_(store) { store_.beginBatch(); }
+    ~StoreBatch() {
+        if (!finished_) {
+            store_.endBatch();
+        }
+    }
+    StoreBatch(const StoreBatch&) = delete;
+    StoreBatch& operator=(const StoreBatch&) = delete;
+
+    bool finish() {
+        finished_ = true;
+        return store_.endBatch();
+    }
+
+private:
+    SettingsStore& store_;
+    bool finished_ = false;
 };
 
 } // namespace velmora

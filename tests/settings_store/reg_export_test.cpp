@@ -159,6 +159,10 @@ TEST_F(RegExportTest, MalformedOrForeignFilesAreRefusedAndTheStoreIsUntouched) {
         {"odd hex string", reg("\"Combo1\"=hex(1):41"), "奇数"},
         {"broken hex", reg("\"Combo1\"=hex(1):4g,00"), "4g"},
         {"hex continued past the end", reg("\"Combo1\"=hex(1):41,00,\\"), "続き"},
+        {"NUL inside a hex string", reg("\"Combo1\"=hex(1):41,00,00,00,42,00,00,00"), "NUL"},
+        {"NUL in a quoted value", reg(QStringLiteral("\"Combo1\"=\"a") + QChar(u'\0') + "b\""),
+         "NUL"},
+        {"NUL in a name", reg(QStringLiteral("\"a") + QChar(u'\0') + "b\"=\"1\""), "NUL"},
         {"not utf-8", "REGEDIT4\r\n\r\n[\x83\x65]\r\n", "文字コード"},
         {"odd utf-16", QByteArray("\xFF\xFEW\x00i", 5), "文字コード"},
     };
@@ -198,6 +202,17 @@ TEST_F(RegExportTest, UnwritableTargetsFailWithAReasonAndLeaveNoFile) {
     }
     EXPECT_EQ(entriesOf(work.path()), before);
     EXPECT_TRUE(entriesOf(work.filePath("folder.reg")).isEmpty());
+
+    // A full disk: an older file keeps its contents.
+    const QString older = work.filePath("older.reg");
+    writeBytes(older, "older contents");
+    QString error;
+    {
+        const FileSizeLimit full(100);
+        EXPECT_FALSE(exportRegFile(store, older, &error));
+    }
+    EXPECT_TRUE(error.contains(older)) << error.toStdString();
+    EXPECT_EQ(fileBytes(older), "older contents");
 }
 
 TEST_F(RegExportTest, ReadOnlyFolderFailsAndKeepsAnOlderFileIntact) {
@@ -216,6 +231,46 @@ TEST_F(RegExportTest, ReadOnlyFolderFailsAndKeepsAnOlderFileIntact) {
     EXPECT_TRUE(error.contains("new.reg")) << error.toStdString();
     EXPECT_EQ(fileBytes(path), "older contents");
     EXPECT_EQ(entriesOf(work.path()), QStringList{"Velmora.reg"});
+}
+
+// A backup is announced only when the restore takes it back whole: whatever a store holds,
+// either the export refuses with a reason and leaves no file, or export and restore give the
+// same values.
+TEST_F(RegExportTest, ExportAndRestoreAgree) {
+    const struct {
+        const char* name;
+        QByteArray storeFile; // empty: no store at all
+        bool exports;
+    } stores[] = {
+        {"no store", QByteArray(), false},
+        {"an empty section", "[Setting]\n", false},
+        {"a 1 MiB value", "[Setting]\nCombo1=" + QByteArray(1 << 20, 'x') + "\n", false},
+        {"a NUL in a value", "[Setting]\nCombo1=@String(a\\0b)\nText5=1\n", false},
+        {"a NUL in a name", "[Setting]\na%00b=1\nText5=1\n", false},
+        {"values, one with a line break", "[Setting]\nCombo1=1\nText5=a\\nb\n", true},
+    };
+    for (const auto& s : stores) {
+        ASSERT_TRUE(QDir().mkpath(storeDir()));
+        if (!s.storeFile.isEmpty()) {
+            writeBytes(store.location(), s.storeFile);
+        }
+        const QMap<QString, QString> before = snapshot();
+        const QString path = work.filePath("agree.reg");
+        QString error;
+        const bool exported = exportRegFile(store, path, &error);
+        EXPECT_EQ(exported, s.exports) << s.name;
+        if (exported) {
+            store.DeleteSetting();
+            ASSERT_TRUE(importRegFile(store, path, &error))
+                << s.name << ": " << error.toStdString();
+            EXPECT_EQ(snapshot(), before) << s.name;
+        } else {
+            EXPECT_TRUE(error.contains(path)) << s.name << ": " << error.toStdString();
+            EXPECT_FALSE(QFile::exists(path)) << s.name;
+        }
+        store.DeleteSetting();
+        QFile::remove(path);
+    }
 }
 
 } // namespace

@@ -14,7 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace velmora::testing {
 
@@ -27,11 +32,6 @@ inline const QStringList kAwkwardTexts = {
     "ＭＳ ゴシック　全角空白", "10㎝", "tab\there", "%41%", "true", "#not a comment", ";comment",
     "-", "hex(1):00", "a\nb", "一行目\r\n二行目\n" + QString(40, QChar(u'長'))};
 // clang-format on
-
-inline QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -94,6 +94,21 @@ inline bool permissionsEnforced() {
     QTemporaryDir probe;
     const ReadOnlyDir readOnly(probe.path());
     return !QFile(probe.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly);
+}
+
+// Runs `action` in a child process with `seconds` to finish and at most 512 MB of data: true
+// when it returned true. A hang or a crash fails the test that asked instead of the whole run.
+inline bool succeedsInChild(const std::function<bool()>& action, unsigned seconds = 20) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit data{512L << 20, 512L << 20};
+        ::setrlimit(RLIMIT_DATA, &data);
+        ::alarm(seconds);
+        ::_exit(action() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 inline QStringList entriesOf(const QString& dir) {

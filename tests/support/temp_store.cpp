@@ -1,17 +1,17 @@
 #include "temp_store.h"
 
-#include <QSettings>
-
 namespace velmora::testing {
 
-TempStore::TempStore() {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+TempStore::TempStore() : previous_(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
 }
 
 TempStore::~TempStore() {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString());
+    if (previous_.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", previous_);
+    }
 }
 
 } // namespace velmora::testing
