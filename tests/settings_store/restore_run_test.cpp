@@ -5,6 +5,12 @@
 #include "restore_run.h"
 #include "store_fixture.h"
 
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
 #include <sys/stat.h>
 
 namespace velmora::testing {
@@ -130,6 +136,84 @@ TEST_F(RestoreRunTest, OnlyARegularFileOfBoundedSizeIsRead) {
         })) << file.name;
     }
     EXPECT_EQ(store.GetSetting("Combo1"), "3");
+}
+
+// Which files a desktop offers to the restore program: the MIME type installed beside the
+// system's types (as the package does) and in the user's own data directory, read by GIO (file
+// managers) and by Qt.
+TEST_F(RestoreRunTest, OnlyVelmorasBackupsTakeTheBackupType) {
+    const QString updater = QStandardPaths::findExecutable("update-mime-database");
+    const QString gio = QStandardPaths::findExecutable("gio");
+    const QString system = "/usr/share/mime/packages/freedesktop.org.xml";
+    if (updater.isEmpty() || gio.isEmpty() || !QFile::exists(system)) {
+        GTEST_SKIP() << "needs shared-mime-info and libglib2.0-bin (scripts/install-deps)";
+    }
+    ASSERT_TRUE(store.SaveSetting("Combo1", "9"));
+    const QString backup = exportTo("backup.reg");
+    ASSERT_TRUE(QFile::copy(backup, work.filePath("Velmora"))); // the dialog's initial name
+    const QString text = QStringDecoder(QStringDecoder::Utf16LE).decode(fileBytes(backup).mid(2));
+    writeBytes(work.filePath("backup-utf8.reg"), text.toUtf8());
+    const QString other = QString(text).replace("VB and VBA Program Settings\\quillmere", "Other");
+    writeBytes(work.filePath("other.reg"),
+               "\xFF\xFE" + QStringEncoder(QStringEncoder::Utf16LE).encode(other));
+    writeBytes(work.filePath("regedit4.reg"), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n");
+    writeBytes(work.filePath("user.reg"), "WINE REGISTRY Version 2\n;; All keys relative to "
+                                          "\\\\User\\\\S-1-5-21\n\n#arch=win64\n");
+    writeBytes(work.filePath("note.reg"), "a note about the office\n");
+    QByteArray noise;
+    for (int i = 0; i < 1024; ++i) {
+        noise += static_cast<char>(i * 7);
+    }
+    writeBytes(work.filePath("noise.reg"), noise);
+    const QStringList backups{"backup.reg", "Velmora", "backup-utf8.reg"};
+    const QStringList others{"other.reg", "regedit4.reg", "user.reg", "note.reg", "noise.reg"};
+
+    QTemporaryDir installed;
+    QTemporaryDir home;
+    QTemporaryDir nowhere;
+    const struct {
+        const char* layout;
+        QString dataHome;
+        QString dataDirs;
+    } layouts[] = {
+        {"beside the system's types", installed.path(), nowhere.path()},
+        {"in the user's data directory", home.path(), "/usr/share"},
+    };
+    for (const auto& l : layouts) {
+        const QString packages = l.dataHome + "/mime/packages";
+        ASSERT_TRUE(QDir().mkpath(packages));
+        ASSERT_TRUE(QFile::copy(VELMORA_MIME_XML, packages + "/velmora-reg.xml"));
+        if (l.dataHome == installed.path()) {
+            ASSERT_TRUE(QFile::copy(system, packages + "/freedesktop.org.xml"));
+        }
+        ASSERT_EQ(QProcess::execute(updater, {l.dataHome + "/mime"}), 0);
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", l.dataHome);
+        env.insert("XDG_DATA_DIRS", l.dataDirs);
+        for (const QString& name : backups + others) {
+            QProcess query;
+            query.setProcessEnvironment(env);
+            query.start(gio, {"info", "-a", "standard::content-type", work.filePath(name)});
+            ASSERT_TRUE(query.waitForFinished(20000));
+            const QString type = QString::fromUtf8(query.readAllStandardOutput())
+                                     .section("standard::content-type:", 1)
+                                     .trimmed();
+            EXPECT_EQ(type,
+                      backups.contains(name) ? "application/x-velmora-reg" : "text/x-ms-regedit")
+                << "gio, " << l.layout << ": " << name.toStdString();
+        }
+    }
+
+    // Qt reads the data directories once per process.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(installed.path()));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(nowhere.path()));
+    const QMimeDatabase mime;
+    for (const QString& name : backups + others) {
+        EXPECT_EQ(mime.mimeTypeForFile(work.filePath(name)).name(),
+                  backups.contains(name) ? "application/x-velmora-reg" : "text/x-ms-regedit")
+            << "Qt: " << name.toStdString();
+    }
 }
 
 } // namespace
