@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <limits>
+
 namespace velmora {
 
 enum class Holder {
@@ -24,6 +26,10 @@ enum class Holder {
     Label1, // notice text
     Check1, // the compress check box: "1" checked, "0" unchecked; setting any other text unchecks
 };
+
+// The length a text box that carries a stored value accepts: any. A line edit's default limit of
+// 32,767 characters would cut a longer stored value without a word.
+inline constexpr int kHolderTextLimit = std::numeric_limits<int>::max();
 
 class Holders {
 public:

@@ -102,6 +102,7 @@ Form1::~Form1() {
 
 QLineEdit* Form1::holderBox(int left, int top, int width, int height) {
     auto* box = new QLineEdit(this);
+    box->setMaxLength(kHolderTextLimit);
     placeTwips(box, left, top, width, height);
     return box;
 }
@@ -133,6 +134,7 @@ void Form1::buildControls() {
     Combo1->setEditable(true);
     // The list stays "1" to "15": Enter takes a typed width as text, never as a new item.
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->lineEdit()->setMaxLength(kHolderTextLimit);
     Combo1->setEditText(QStringLiteral("Combo1"));
     placeTwips(Combo1, 360, 650, 690, 300);
     Text5 = holderBox(360, 650, 690, 300);

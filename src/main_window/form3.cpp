@@ -38,6 +38,7 @@ QLineEdit* makePhoto(QWidget* parent, const QString& name, const QString& captio
 QLineEdit* makeGap(QWidget* parent, const QString& name, int top) {
     auto* box = new QLineEdit(QStringLiteral("1"), parent);
     box->setObjectName(name);
+    box->setMaxLength(kHolderTextLimit);
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
     box->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
     box->setTextMargins(0, 0, 0, 0);

@@ -132,6 +132,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, 
 QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QString& text, int left, int top,
                        int width, int height) {
     auto* box = place(new QLineEdit(text, parent), name, left, top, width, height);
+    box->setMaxLength(kHolderTextLimit);
     styleControl(box);
     box->setTextMargins(0, 0, 0, 0);
     return box;
@@ -444,11 +445,29 @@ void Form2::Form_Load() {
     Holders& holders = port_.holders();
 
     if (holders.text(Holder::Text2).isEmpty()) {
-        bool saved = true;
+        // One write for the whole fill. A slot that is already saved (a backup restored before
+        // the first close brings slots but no record) keeps its values and its title.
+        SettingsStore& store = port_.store();
+        StoreBatch batch(store);
+        std::array<bool, kSlotCount> saved{};
         for (int slot = 1; slot <= kSlotCount; ++slot) {
-            saved = saveSlot(slot) && saved;
+            saved.at(slot - 1) =
+                !store.GetSetting(slotValueName(slot, QStringLiteral("Option"))).isEmpty();
+            if (saved.at(slot - 1)) {
+                slotTitle(slot)->setText(store.GetSetting(slotTitleName(slot)));
+            }
         }
-        setWindowTitle(saved ? kFirstRunCaption : kFirstRunFailedCaption);
+        bool filled = false;
+        for (int slot = 1; slot <= kSlotCount; ++slot) {
+            if (!saved.at(slot - 1)) {
+                saveSlot(slot);
+                filled = true;
+            }
+        }
+        if (!filled) {
+            commit();
+        }
+        setWindowTitle(batch.finish() ? kFirstRunCaption : kFirstRunFailedCaption);
     }
 
     selectByName({Option1, Option2, Option3, Option4, Option11, Option12},
@@ -554,7 +573,11 @@ void Form2::Text2_Change() {
 }
 
 void Form2::決定ボタン() {
-    commit();
+    if (!commit()) {
+        port_.interaction().messageBox(QStringLiteral("設定を保存できませんでした。\r\n\r\n") +
+                                           port_.store().location(),
+                                       kStyleCritical);
+    }
 }
 
 bool Form2::commit() {
@@ -564,11 +587,11 @@ bool Form2::commit() {
 
     holders.setText(Holder::Text1, workbook);
 
-    bool titlesWritten = true;
+    StoreValues titles;
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        titlesWritten =
-            store.SaveSetting(slotTitleName(slot), slotTitle(slot)->text()) && titlesWritten;
+        titles.append({slotTitleName(slot), slotTitle(slot)->text()});
     }
+    const bool titlesWritten = store.SaveSettings(titles);
 
     for (QRadioButton* button : {Option1, Option2, Option3, Option4, Option11, Option12}) {
         if (button->isChecked()) {
@@ -626,9 +649,11 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool Form2::saveSlot(int slot) {
-    const bool titlesWritten = commit();
-    const bool valuesWritten = saveSlotFromHolders(port_.store(), slot, port_.holders());
-    const bool saved = titlesWritten && valuesWritten;
+    // The titles and the slot's values in one write.
+    StoreBatch batch(port_.store());
+    commit();
+    saveSlotFromHolders(port_.store(), slot, port_.holders());
+    const bool saved = batch.finish();
     setWindowTitle(slotTitle(slot)->text() + (saved ? kSavedSuffix : kSaveFailedSuffix));
     return saved;
 }

@@ -180,6 +180,29 @@ TEST_F(Form1Test, ClosingWritesAllThirteenValues) {
     EXPECT_EQ(reread.GetSetting("zu-comp"), "1");
 }
 
+// Stored texts longer than a line edit takes by default pass every window whole: the start,
+// the settings window's commit, its 決定 with the pattern window, and the close.
+TEST_F(Form1Test, LongStoredValuesComeBackWhole) {
+    const QString longText = QString(40000, QChar(u'長')) + "end";
+    const char* names[] = {"Combo1",         "Text5",           "paste-url-1",
+                           "bityousei-tate", "renzoku-no1-no2", "save1_title"};
+    for (const char* name : names) {
+        ASSERT_TRUE(store.SaveSetting(name, longText));
+    }
+    ASSERT_TRUE(store.SaveSetting("Option", "Option4"));
+    excel.addWorkbook("Book1.xls");
+    Form1& f = start();
+
+    f.Command1_Click();
+    f.form2()->Command1_Click();
+    f.close();
+
+    SettingsStore reread;
+    for (const char* name : names) {
+        EXPECT_EQ(reread.GetSetting(name), longText) << name;
+    }
+}
+
 TEST_F(Form1Test, UnwritableStoreAtCloseIsReportedAndTheWindowStillCloses) {
     excel.setRunning(false);
     Form1& f = start();

@@ -88,6 +88,11 @@ protected:
     }
 };
 
+// A window of its own, not yet loaded, for one case of a table.
+struct FreshForm2 : Form2Test {
+    void TestBody() override {}
+};
+
 // A loaded window of its own for one case of a table.
 struct Form2World : LoadedForm2Test {
     Form2World() { SetUp(); }

@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QPushButton>
 
+#include <functional>
 #include <map>
+#include <memory>
 
 namespace velmora::testing {
 namespace {
@@ -134,14 +136,47 @@ TEST_F(Form2PresetsTest, LoadingASlotNeverSavedOrWithoutItsChoiceChangesNothing)
     }
 }
 
-TEST_F(Form2PresetsTest, AFailedWriteIsNotReportedAsSaved) {
-    // A directory where the store file belongs makes every write fail.
-    ASSERT_TRUE(QFile::remove(main.settings.location()));
-    ASSERT_TRUE(QDir().mkpath(main.settings.location()));
-
-    window->save1->click();
-
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("セーブデータ1　へ保存できませんでした。"));
+// Each action is one write: on a full disk it fails whole, says so, and leaves the store as it
+// was, byte for byte.
+TEST(Form2Store, AFailedWriteIsReportedAndLeavesTheStoreAsItWas) {
+    const struct {
+        const char* action;
+        bool firstRun;
+        std::function<void(Form2&)> run;
+        const char* caption; // or empty for a message box
+    } actions[] = {
+        {"first-run fill", true, [](Form2& w) { w.Form_Load(); },
+         "初回起動の設定をレジストリへ保存できませんでした。"},
+        {"slot save", false, [](Form2& w) { w.save1->click(); },
+         "セーブデータ1　へ保存できませんでした。"},
+        {"plain 決定", false,
+         [](Form2& w) {
+             w.save3_title->setText(QString(30, QChar(u'長')));
+             w.決定ボタン();
+         },
+         ""},
+    };
+    for (const auto& a : actions) {
+        SCOPED_TRACE(a.action);
+        const std::unique_ptr<Form2Test> made = a.firstRun
+                                                    ? std::unique_ptr<Form2Test>(new FreshForm2)
+                                                    : std::make_unique<Form2World>();
+        Form2Test& world = *made;
+        const QString path = world.main.settings.location();
+        const QByteArray before = fileBytes(path);
+        {
+            const FileSizeLimit full(before.size() + 40);
+            a.run(*world.window);
+        }
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_EQ(QFile::exists(path), !before.isEmpty());
+        if (*a.caption) {
+            EXPECT_EQ(world.window->windowTitle(), QString::fromUtf8(a.caption));
+        } else {
+            world.expectOnlyMessage(QStringLiteral("設定を保存できませんでした。\r\n\r\n") + path,
+                                    kStyleCritical);
+        }
+    }
 }
 
 } // namespace

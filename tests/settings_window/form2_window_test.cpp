@@ -61,6 +61,38 @@ TEST_F(Form2Test, FirstStartFillsTheFiveSlotsFromTheDesign) {
     EXPECT_EQ(held(Holder::Text6), QStringLiteral("Option5"));
 }
 
+// A backup made before the first close holds slots but no record: restored into an empty store,
+// the next start is a first run, which fills only the slots that were never saved.
+TEST(Form2FirstRun, KeepsEverySlotThatIsAlreadySavedWithItsTitle) {
+    for (const QList<int>& savedSlots : {QList<int>{2, 4}, QList<int>{1, 2, 3, 4, 5}}) {
+        FreshForm2 world;
+        for (const int slot : savedSlots) {
+            world.main.settings.SaveSetting(QStringLiteral("save%1_title").arg(slot), "現場");
+            world.main.settings.SaveSetting(QStringLiteral("save%1_Option").arg(slot), "Option2");
+            world.main.settings.SaveSetting(QStringLiteral("save%1_paste-url-1").arg(slot), "B5");
+        }
+        if (!savedSlots.contains(5)) {
+            world.main.settings.SaveSetting(QStringLiteral("save5_title"), "no slot behind it");
+        }
+
+        world.loaded();
+
+        EXPECT_EQ(world.window->windowTitle(),
+                  QStringLiteral("初回起動でしたのでレジストリへ保存しました。"));
+        for (int slot = 1; slot <= 5; ++slot) {
+            const bool saved = savedSlots.contains(slot);
+            const QString prefix = QStringLiteral("save%1_").arg(slot);
+            EXPECT_EQ(world.stored(prefix + "title"),
+                      saved ? QStringLiteral("現場") : QStringLiteral("セーブデータ%1").arg(slot))
+                << slot;
+            EXPECT_EQ(world.stored(prefix + "Option"), saved ? "Option2" : "Option4") << slot;
+            EXPECT_EQ(world.stored(prefix + "paste-url-1"), saved ? "B5" : "") << slot;
+        }
+        // The holders take the design's choices as on every first run.
+        EXPECT_EQ(world.held(Holder::Text2), QStringLiteral("Option4"));
+    }
+}
+
 TEST_F(Form2Test, LaterLoadKeepsUnknownNamesAndOffsetsNoBarCanShowAndWritesNothing) {
     holdEarlierSettings();
     main.settings.SaveSetting(QStringLiteral("save2_title"), QStringLiteral("現場A"));
