@@ -2,11 +2,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -56,6 +60,78 @@ TEST_F(SingleInstanceTest, SecondProgramEndsSilentlyWhileTheFirstRuns) {
     EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
     // Nothing written: the ended copy never reached its close.
     EXPECT_TRUE(QDir(config.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+}
+
+// Whatever a lock file holds, it keeps a start out only while a Velmora of this user runs.
+TEST_F(SingleInstanceTest, ALockNamingNoRunningVelmoraIsStale) {
+    const QByteArray contents[] = {
+        "",                                               // a crash before anything was written
+        "\xff\xfe not a lock\n",                          // garbage
+        "4242\nvelmora\nanother-host\n{0b6f0e3a-0000}\n", // another host's
+        QByteArray::number(qint64(::getpid())) + "\nvelmora\n", // a live process that is no Velmora
+    };
+    for (const QByteArray& stale : contents) {
+        QFile file(lock);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(stale);
+        file.close();
+
+        QProcess program;
+        start(program);
+        ASSERT_TRUE(program.waitForStarted(10000));
+        const QByteArray holder = QByteArray::number(program.processId()) + "\n";
+        bool holds = false;
+        // Until it holds the lock, or ends without it.
+        for (int i = 0; i < 400 && !holds && !program.waitForFinished(50); ++i) {
+            QFile now(lock);
+            holds = now.open(QIODevice::ReadOnly) && now.readAll().startsWith(holder);
+        }
+        EXPECT_TRUE(holds) << "stale lock: " << stale.toStdString();
+        program.kill();
+        program.waitForFinished(10000);
+    }
+}
+
+// A lock in a directory another user can write to could be theirs first.
+TEST(SingleInstanceLockPath, IsInADirectoryOnlyThisUserCanWrite) {
+    QTemporaryDir cache;
+    QTemporaryDir foreign;
+    const bool canGiveAway =
+        ::chown(QFile::encodeName(foreign.path()).constData(), 65534, 65534) == 0;
+    const QByteArray previousRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray previousCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const struct {
+        const char* runtime; // nullptr: unset
+        bool applies;
+    } cases[] = {{nullptr, true}, {"/tmp", true}, {"", true}, {"foreign", canGiveAway}};
+    for (const auto& c : cases) {
+        if (!c.applies) {
+            continue;
+        }
+        if (c.runtime == nullptr) {
+            qunsetenv("XDG_RUNTIME_DIR");
+        } else {
+            qputenv("XDG_RUNTIME_DIR", QByteArray(c.runtime) == "foreign"
+                                           ? QFile::encodeName(foreign.path())
+                                           : QByteArray(c.runtime));
+        }
+        const QString path = SingleInstance::defaultLockPath();
+        ASSERT_FALSE(path.isEmpty()) << (c.runtime ? c.runtime : "unset");
+        struct stat dir {};
+        ASSERT_EQ(::lstat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &dir), 0);
+        EXPECT_TRUE(S_ISDIR(dir.st_mode)) << path.toStdString();
+        EXPECT_EQ(dir.st_uid, ::geteuid()) << path.toStdString();
+        EXPECT_EQ(dir.st_mode & (S_IWGRP | S_IWOTH), 0u) << path.toStdString();
+    }
+    for (const auto& [name, previous] :
+         {std::pair{"XDG_RUNTIME_DIR", previousRuntime}, {"XDG_CACHE_HOME", previousCache}}) {
+        if (previous.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, previous);
+        }
+    }
 }
 
 } // namespace
