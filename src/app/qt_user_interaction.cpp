@@ -1,40 +1,16 @@
 #include "qt_user_interaction.h"
 
+#include "message_box.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QUrl>
 
 namespace velmora {
 
 MessageAnswer QtUserInteraction::messageBox(const QString& text, int style) {
-    QMessageBox box;
-    box.setWindowTitle(kAppTitle);
-    box.setText(text);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    switch (style) {
-    case kStyleCritical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case kStyleExclamation:
-    case kStyleExclamationOkCancel:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case kStyleInformation:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
-    }
-    if (style == kStyleExclamationOkCancel) {
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
-    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    return showMessageBox(text, style);
 }
 
 std::optional<QString> QtUserInteraction::getOpenFileName(const QString& filter,
