@@ -115,6 +115,36 @@ TEST_F(DropScenario, EachSizingModePlacesThePictureInTheSelectedCell) {
     EXPECT_FALSE(admin().controllersLocked(QStringLiteral("Sizes.ods")));
 }
 
+TEST_F(DropScenario, APhotoGoesToTheCellCursorWhateverIsSelected) {
+    office().createWorkbook(QStringLiteral("Cursor.ods"));
+    kGrid.applyTo(admin());
+    save({{"Option", "Option1"}, {"Combo1", "2"}, {"paste-check", "Option5"}});
+    start();
+
+    // The user clicks C3; drags over B2:D4 starting at D4; clicks E7 and then a picture.
+    admin().select({}, QStringLiteral("C3"));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {landscape}));
+    admin().selectWithCursor({}, QStringLiteral("B2:D4"), QStringLiteral("D4"));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {landscape}));
+    admin().select({}, QStringLiteral("E7"));
+    admin().selectShape({}, pictureName(1));
+    ASSERT_TRUE(dragAndDrop(form->Picture0, {landscape}));
+
+    EXPECT_TRUE(ui.messages.empty());
+    const auto shapes = admin().shapes(QStringLiteral("Cursor.ods"));
+    ASSERT_EQ(shapes.size(), 3);
+    const double w = 2 * kPointsPerCm;
+    const struct {
+        int column;
+        int row;
+    } cursors[] = {{3, 3}, {4, 4}, {5, 7}};
+    for (int i = 0; i < shapes.size(); ++i) {
+        const auto [column, row] = cursors[i];
+        expectPicture(shapes[i], pictureName(i + 1),
+                      {kGrid.left(column), kGrid.top(row), w, w * 3 / 4}, cellName(column, row));
+    }
+}
+
 TEST_F(DropScenario, NumberedTargetsPasteAtTheirAddressesAndOrderOneSendsToTheBack) {
     office().createWorkbook(QStringLiteral("Targets.ods"));
     kGrid.applyTo(admin());

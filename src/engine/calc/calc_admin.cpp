@@ -18,6 +18,7 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
@@ -153,6 +154,62 @@ void CalcAdmin::select(const QString& workbook, const QString& address) {
     });
 }
 
+void CalcAdmin::selectWithCursor(const QString& workbook, const QString& address,
+                                 const QString& cursorCell) {
+    impl_->live().call("select cells", [&] {
+        auto m = impl_->model(workbook);
+        auto sheet = calc::activeSheetOf(m);
+        // Two ranges, the cursor cell first: the view puts its cursor on the first range's
+        // corner and marks their union, which is the range itself.
+        Reference<css::sheet::XSheetCellRangeContainer> ranges(
+            Reference<css::lang::XMultiServiceFactory>(m, UNO_QUERY_THROW)
+                ->createInstance(OUString("com.sun.star.sheet.SheetCellRanges")),
+            UNO_QUERY_THROW);
+        for (const QString& part : {cursorCell, address}) {
+            ranges->addRangeAddress(Reference<css::sheet::XCellRangeAddressable>(
+                                        sheet->getCellRangeByName(toOU(part)), UNO_QUERY_THROW)
+                                        ->getRangeAddress(),
+                                    false);
+        }
+        Reference<css::view::XSelectionSupplier>(m->getCurrentController(), UNO_QUERY_THROW)
+            ->select(Any(ranges));
+    });
+}
+
+void CalcAdmin::selectShape(const QString& workbook, const QString& name) {
+    impl_->live().call("select a shape", [&] {
+        auto all = impl_->page(workbook);
+        for (sal_Int32 i = 0; i < all->getCount(); ++i) {
+            Reference<css::drawing::XShape> shape(all->getByIndex(i), UNO_QUERY_THROW);
+            if (toQ(Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->getName()) == name) {
+                Reference<css::view::XSelectionSupplier>(
+                    impl_->model(workbook)->getCurrentController(), UNO_QUERY_THROW)
+                    ->select(Any(shape));
+                return;
+            }
+        }
+        throw SpreadsheetError(QStringLiteral("No shape \"%1\"").arg(name));
+    });
+}
+
+void CalcAdmin::setCellText(const QString& workbook, const QString& address, const QString& text) {
+    impl_->live().call("edit a cell", [&] {
+        Reference<css::table::XCell>(
+            impl_->sheet(workbook)->getCellRangeByName(toOU(address))->getCellByPosition(0, 0),
+            UNO_QUERY_THROW)
+            ->setFormula(toOU(text));
+    });
+}
+
+QString CalcAdmin::cellText(const QString& workbook, const QString& address) {
+    return impl_->live().call("read a cell", [&] {
+        return toQ(impl_->sheet(workbook)
+                       ->getCellRangeByName(toOU(address))
+                       ->getCellByPosition(0, 0)
+                       ->getFormula());
+    });
+}
+
 void CalcAdmin::addRectangle(const QString& workbook, const QString& name, double left, double top,
                              double width, double height) {
     impl_->live().call("add a rectangle", [&] {
@@ -264,6 +321,32 @@ void CalcAdmin::simulateAbandonedRun(const QString& workbook) {
     impl_->live().call("lock a workbook", [&] {
         impl_->model(workbook)->lockControllers();
         impl_->undoManager(workbook)->enterUndoContext(OUString("Velmora"));
+    });
+}
+
+void CalcAdmin::beginForeignWork(const QString& workbook, const QString& undoContext) {
+    impl_->live().call("lock a workbook", [&] {
+        impl_->model(workbook)->lockControllers();
+        if (!undoContext.isEmpty()) {
+            impl_->undoManager(workbook)->enterUndoContext(toOU(undoContext));
+        }
+    });
+}
+
+void CalcAdmin::endForeignWork(const QString& workbook, bool undoContext) {
+    impl_->live().call("unlock a workbook", [&] {
+        if (undoContext) {
+            impl_->undoManager(workbook)->leaveUndoContext();
+        }
+        impl_->model(workbook)->unlockControllers();
+    });
+}
+
+bool CalcAdmin::inUndoContext(const QString& workbook) {
+    return impl_->live().call("read the undo context", [&] {
+        // Undo is impossible inside a context, which is itself the newest undo action.
+        auto manager = impl_->undoManager(workbook);
+        return !manager->isUndoPossible() && manager->getAllUndoActionTitles().hasElements();
     });
 }
 

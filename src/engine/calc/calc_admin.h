@@ -44,6 +44,12 @@ public:
     void setRowHeight(const QString& workbook, int row, double points);
     void merge(const QString& workbook, const QString& address);
     void select(const QString& workbook, const QString& address);
+    // Selects `address` with the cell cursor on `cursorCell`, as a drag that starts there.
+    void selectWithCursor(const QString& workbook, const QString& address,
+                          const QString& cursorCell);
+    void selectShape(const QString& workbook, const QString& name);
+    void setCellText(const QString& workbook, const QString& address, const QString& text);
+    QString cellText(const QString& workbook, const QString& address);
     void addRectangle(const QString& workbook, const QString& name, double left, double top,
                       double width, double height);
     // Back to front.
@@ -57,6 +63,11 @@ public:
     void undo(const QString& workbook);
     // What a client killed mid-run leaves: locked controllers and an open undo context.
     void simulateAbandonedRun(const QString& workbook);
+    // Another program's work in progress: a lock and, unless `undoContext` is empty, an open
+    // undo context of that title.
+    void beginForeignWork(const QString& workbook, const QString& undoContext);
+    void endForeignWork(const QString& workbook, bool undoContext);
+    bool inUndoContext(const QString& workbook);
 
     // The process that listens on the pipe (the office's soffice.bin), 0 when unknown.
     qint64 officePid();

@@ -32,6 +32,8 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QUrl>
 
 #include <algorithm>
@@ -181,6 +183,53 @@ void requireSize(double points, const char* what) {
     }
 }
 
+// Whether the view has cells selected (not pictures or other shapes).
+bool cellsSelected(const Reference<css::frame::XController>& controller) {
+    const Any selected =
+        Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)->getSelection();
+    return Reference<css::sheet::XCellRangeAddressable>(selected, UNO_QUERY).is() ||
+           Reference<css::sheet::XSheetCellRanges>(selected, UNO_QUERY).is();
+}
+
+// The view's cell cursor on its active sheet (column, row from 0): the active cell, which a
+// range selected from its far corner or a selected picture does not move. Calc tells it only
+// in the view's data, "zoom;sheet;tw:width;sheet 0;sheet 1;..." where each sheet's part
+// begins "column/row/" ('+' in place of '/' on large sheets).
+std::pair<sal_Int32, sal_Int32> cursorCell(const Reference<css::frame::XController>& controller) {
+    OUString data;
+    controller->getViewData() >>= data;
+    const QStringList parts = toQ(data).split(QLatin1Char(';'));
+    bool ok = parts.size() > 2;
+    const int sheet = ok ? parts[1].toInt(&ok) : 0;
+    const int first = parts.size() > 2 && parts[2].startsWith(QLatin1String("tw:")) ? 3 : 2;
+    if (ok && sheet >= 0 && first + sheet < parts.size()) {
+        static const QRegularExpression separator(QStringLiteral("[/+]"));
+        const QStringList fields = parts[first + sheet].split(separator);
+        bool column = false;
+        bool row = false;
+        const int x = fields.value(0).toInt(&column);
+        const int y = fields.value(1).toInt(&row);
+        if (column && row && x >= 0 && y >= 0) {
+            return {x, y};
+        }
+    }
+    // A view that does not tell: the selection's corner stands in for the cursor.
+    const Any selected =
+        Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)->getSelection();
+    Reference<css::sheet::XCellRangeAddressable> range(selected, UNO_QUERY);
+    if (!range.is()) {
+        Reference<css::sheet::XSheetCellRanges> ranges(selected, UNO_QUERY);
+        if (ranges.is() && ranges->getCount() > 0) {
+            range.set(ranges->getByIndex(0), UNO_QUERY);
+        }
+    }
+    if (!range.is()) {
+        return {0, 0};
+    }
+    const auto a = range->getRangeAddress();
+    return {a.StartColumn, a.StartRow};
+}
+
 class CalcShape;
 
 class CalcRange : public Range {
@@ -240,10 +289,6 @@ public:
             Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
                                                                UNO_QUERY_THROW);
             selection->select(Any(range_));
-            const auto a = addressOf(range_);
-            Reference<css::sheet::XSheetCellRange> cellRange(range_, UNO_QUERY_THROW);
-            session_->state().activeCells[Session::documentKey(model_)] = {
-                nameOf(cellRange->getSpreadsheet()), a.StartRow, a.StartColumn};
         });
     }
 
@@ -289,7 +334,6 @@ public:
     }
     void select() override {
         session_->call("select a picture", [&] {
-            rememberActiveCell(*session_, model_);
             if (session_->screenUpdatingOff()) {
                 session_->pendingSelection =
                     Session::PendingSelection{model_, nameOf(activeSheetOf(model_)), shape_};
@@ -365,10 +409,6 @@ public:
         });
     }
 
-    // Remembers the selected cell as the active one; false when the selection is no cells
-    // (pictures or other shapes).
-    static bool rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model);
-
 private:
     bool isPictureShape() {
         return session_->call("read a picture kind", [&] { return isPicture(shape_); });
@@ -438,38 +478,6 @@ private:
     Reference<css::frame::XModel> model_;
     Reference<css::drawing::XShape> shape_;
 };
-
-bool CalcShape::rememberActiveCell(Session& session, const Reference<css::frame::XModel>& model) {
-    Reference<css::view::XSelectionSupplier> selection(model->getCurrentController(),
-                                                       UNO_QUERY_THROW);
-    const Any selected = selection->getSelection();
-    Reference<css::sheet::XCellRangeAddressable> range(selected, UNO_QUERY);
-    if (!range.is()) {
-        Reference<css::sheet::XSheetCellRanges> ranges(selected, UNO_QUERY);
-        if (ranges.is() && ranges->getCount() > 0) {
-            range.set(ranges->getByIndex(0), UNO_QUERY);
-        }
-    }
-    if (!range.is()) {
-        return false;
-    }
-    const auto a = range->getRangeAddress();
-    session.state().activeCells[Session::documentKey(model)] = {nameOf(activeSheetOf(model)),
-                                                                a.StartRow, a.StartColumn};
-    return true;
-}
-
-// The active cell the link remembers for `model` (row, column from 0), or A1 when it remembers
-// none on the sheet named `sheet`.
-std::pair<sal_Int32, sal_Int32>
-rememberedCell(Session& session, const Reference<css::frame::XModel>& model, const QString& sheet) {
-    const auto& cells = session.state().activeCells;
-    const auto found = cells.find(Session::documentKey(model));
-    if (found == cells.end() || found->second.sheet != sheet) {
-        return {0, 0};
-    }
-    return {found->second.row, found->second.column};
-}
 
 class CalcWorksheet : public Worksheet {
 public:
@@ -634,10 +642,10 @@ private:
         if (!provider.is()) {
             return {};
         }
-        if (!CalcShape::rememberActiveCell(*session_, model_)) {
+        if (!cellsSelected(controller)) {
             // With a picture selected the command would put the new graphic into it, and with
             // another shape selected into its fill: back to the active cell first.
-            const auto [row, column] = rememberedCell(*session_, model_, nameOf(sheet_));
+            const auto [column, row] = cursorCell(controller);
             Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
                 ->select(Any(sheet_->getCellRangeByPosition(column, row, column, row)));
         }
@@ -800,10 +808,8 @@ public:
     RangePtr activeCell() override {
         return session_->call("find the active cell", [&] {
             auto model = activeModel(*session_);
+            const auto [column, row] = cursorCell(model->getCurrentController());
             auto sheet = activeSheetOf(model);
-            // A selected picture hides the cell; the remembered one stands in for it.
-            CalcShape::rememberActiveCell(*session_, model);
-            const auto [row, column] = rememberedCell(*session_, model, nameOf(sheet));
             return std::make_shared<CalcRange>(
                 session_, model, sheet->getCellRangeByPosition(column, row, column, row));
         });

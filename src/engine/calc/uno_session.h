@@ -45,17 +45,10 @@ inline double hmmToPoints(sal_Int32 hmm) {
 }
 sal_Int32 pointsToHmm(double points);
 
-// What outlives one attach: the wait settings and the cell each document had active before
-// a picture was selected.
+// What outlives one attach: the wait settings.
 struct LinkState {
     std::atomic<int> timeoutMs{kIdleWaitSettings.pendingTimeoutMs};
     std::atomic<bool> busyRaisesError{kIdleWaitSettings.busyRaisesError};
-    struct Cell {
-        QString sheet;
-        int row = 0;
-        int column = 0;
-    };
-    std::map<QString, Cell> activeCells;
     // Documents whose controllers a live session of this link holds locked.
     int locksHeld = 0;
 };
