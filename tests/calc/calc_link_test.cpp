@@ -149,18 +149,38 @@ TEST_F(CalcLinkTest, ReleasingTheApplicationSwitchesScreenUpdatingBackOn) {
     EXPECT_FALSE(office().admin().controllersLocked(QStringLiteral("Book2.ods")));
 }
 
-TEST_F(CalcLinkTest, AttachClearsLocksAnAbandonedRunLeftBehind) {
-    office().admin().simulateAbandonedRun(QStringLiteral("Book1.ods"));
-    ASSERT_TRUE(office().admin().controllersLocked(QStringLiteral("Book1.ods")));
+TEST_F(CalcLinkTest, AttachClearsWhatAnAbandonedRunLeftAndNothingElse) {
+    const QString book1 = QStringLiteral("Book1.ods");
+    const QString book2 = QStringLiteral("Book2.ods");
+    auto& admin = office().admin();
+    // Another program locked both workbooks, and works in an undo context of its own in Book2;
+    // a killed Velmora run left Book1 locked once more, inside its own undo context.
+    admin.beginForeignWork(book1, {});
+    admin.beginForeignWork(book2, QStringLiteral("Macro"));
+    admin.simulateAbandonedRun(book1);
+
     auto app = link().attach();
-    EXPECT_FALSE(office().admin().controllersLocked(QStringLiteral("Book1.ods")));
+    EXPECT_FALSE(admin.inUndoContext(book1));
+    EXPECT_TRUE(admin.controllersLocked(book1)) << "another program's lock went too";
+    EXPECT_TRUE(admin.inUndoContext(book2));
+    EXPECT_TRUE(admin.controllersLocked(book2));
+    admin.endForeignWork(book1, false);
+    admin.endForeignWork(book2, true);
+    ASSERT_FALSE(admin.controllersLocked(book2));
+
+    // Without another program's lock, the abandoned run's lock alone goes.
+    admin.simulateAbandonedRun(book1);
+    app = link().attach();
+    EXPECT_FALSE(admin.controllersLocked(book1));
+    EXPECT_FALSE(admin.inUndoContext(book1));
 
     // A second attach during a live run keeps that run's locks.
     app->setScreenUpdating(false);
     auto second = link().attach();
-    EXPECT_TRUE(office().admin().controllersLocked(QStringLiteral("Book1.ods")));
+    EXPECT_TRUE(admin.controllersLocked(book1));
+    EXPECT_TRUE(admin.inUndoContext(book1));
     app->setScreenUpdating(true);
-    EXPECT_FALSE(office().admin().controllersLocked(QStringLiteral("Book1.ods")));
+    EXPECT_FALSE(admin.controllersLocked(book1));
 }
 
 TEST_F(CalcLinkTest, APictureSelectedWhileScreenUpdatingIsOffIsSelectedWhenItResumes) {

@@ -37,6 +37,11 @@ namespace {
 // The undo step a paste run leaves in Calc's undo list.
 constexpr char kUndoTitle[] = "Velmora";
 
+// Inside a context undo is impossible, and the context is itself the newest undo action.
+bool inUndoContext(const Reference<css::document::XUndoManager>& manager) {
+    return !manager->isUndoPossible() && manager->getAllUndoActionTitles().hasElements();
+}
+
 Reference<css::uno::XComponentContext> localContext() {
     static std::once_flag once;
     static Reference<css::uno::XComponentContext> context;
@@ -505,6 +510,8 @@ void Session::setScreenUpdating(bool on) {
     ++state_->locksHeld;
     for (const auto& model : models) {
         call("switch screen updating off", [&] {
+            // The lock first: locked inside a context, Calc records the lock in it, and
+            // undoing the run would unlock.
             model->lockControllers();
             locked_.push_back(model);
             Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
@@ -519,31 +526,38 @@ void Session::setScreenUpdating(bool on) {
 }
 
 void Session::clearStaleLocks() {
-    if (state_->locksHeld > 0) {
-        return;
-    }
-    for (const auto& model : spreadsheetDocuments()) {
-        call("clear stale locks", [&] {
-            if (!model->hasControllersLocked()) {
-                return;
-            }
-            for (int i = 0; i < 64 && model->hasControllersLocked(); ++i) {
-                model->unlockControllers();
-            }
-            Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
-            if (!undo.is()) {
-                return;
-            }
-            auto manager = undo->getUndoManager();
-            for (int i = 0; i < 16; ++i) {
-                try {
-                    manager->leaveUndoContext();
-                } catch (const css::uno::Exception&) {
-                    break;
+    // One call: a run of this link that locks meanwhile cannot interleave with the sweep.
+    call("clear stale locks", [&] {
+        if (state_->locksHeld > 0) {
+            return;
+        }
+        for (const auto& model : spreadsheetDocuments()) {
+            try {
+                Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
+                if (!undo.is()) {
+                    continue;
                 }
+                auto manager = undo->getUndoManager();
+                // The outermost open context is the newest action of the list. Another
+                // program's context, and its locks, stay.
+                if (!inUndoContext(manager) ||
+                    manager->getCurrentUndoActionTitle() != OUString(kUndoTitle)) {
+                    continue;
+                }
+                for (int i = 0; i < 16 && inUndoContext(manager); ++i) {
+                    manager->leaveUndoContext();
+                }
+                // A run locks just before it enters its context: the lock goes with it.
+                if (model->hasControllersLocked()) {
+                    model->unlockControllers();
+                }
+            } catch (const css::lang::DisposedException&) {
+                throw;
+            } catch (const css::uno::Exception&) {
+                // An empty undo list, or a workbook closing meanwhile: nothing of ours.
             }
-        });
-    }
+        }
+    });
 }
 
 } // namespace velmora::calc
