@@ -5,12 +5,41 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 namespace velmora {
 
 MessageAnswer QtUserInteraction::messageBox(const QString& text, int style) {
     return showMessageBox(text, style);
+}
+
+MessageAnswer QtUserInteraction::officeNotAnswering(const std::function<bool()>& waiting) {
+    if (!waiting()) {
+        return MessageAnswer::Ok;
+    }
+    QMessageBox box;
+    box.setWindowTitle(kAppTitle);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(kOfficeNotAnsweringMessage);
+    box.setIcon(QMessageBox::Warning);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    QPushButton* waitOn = box.addButton(QStringLiteral("待つ"), QMessageBox::AcceptRole);
+    QPushButton* giveUp = box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole);
+    box.setDefaultButton(waitOn);
+    box.setEscapeButton(waitOn);
+    // The answer may come while the box is up; it then goes away by itself.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+        if (!waiting()) {
+            box.done(0);
+        }
+    });
+    poll.start(100);
+    box.exec();
+    return box.clickedButton() == giveUp ? MessageAnswer::Cancel : MessageAnswer::Ok;
 }
 
 std::optional<QString> QtUserInteraction::getOpenFileName(const QString& filter,

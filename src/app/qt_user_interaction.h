@@ -10,6 +10,7 @@ namespace velmora {
 class QtUserInteraction : public UserInteraction {
 public:
     MessageAnswer messageBox(const QString& text, int style) override;
+    MessageAnswer officeNotAnswering(const std::function<bool()>& waiting) override;
     std::optional<QString> getOpenFileName(const QString& filter, const QString& title) override;
     std::optional<QString> getSaveFileName(const SaveDialogOptions& options) override;
     void processEvents() override;

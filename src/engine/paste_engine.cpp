@@ -31,7 +31,13 @@ int lastIndex(int first, int count) {
 } // namespace
 
 PasteEngine::PasteEngine(ExcelLink& link, Holders& holders, UserInteraction& interaction)
-    : link_(link), holders_(holders), interaction_(interaction) {}
+    : link_(link), holders_(holders), interaction_(interaction) {
+    link_.setInteraction(&interaction_);
+}
+
+PasteEngine::~PasteEngine() {
+    link_.setInteraction(nullptr);
+}
 
 PasteEngine::RunGuard::RunGuard(PasteEngine& engine) : engine_(engine), acquired_(!engine.busy_) {
     engine_.busy_ = true;

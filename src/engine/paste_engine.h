@@ -24,7 +24,10 @@ inline const QString kDuplicateSheetMessage = QStringLiteral("すでに写真が
 
 class PasteEngine {
 public:
+    // The link asks `interaction` whether to wait on when the application goes long without
+    // an answer, as long as this engine lives.
     PasteEngine(ExcelLink& link, Holders& holders, UserInteraction& interaction);
+    ~PasteEngine();
     PasteEngine(const PasteEngine&) = delete;
     PasteEngine& operator=(const PasteEngine&) = delete;
 

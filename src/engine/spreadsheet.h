@@ -11,6 +11,8 @@
 
 namespace velmora {
 
+class UserInteraction;
+
 class SpreadsheetError : public std::runtime_error {
 public:
     explicit SpreadsheetError(const QString& message) : std::runtime_error(message.toStdString()) {}
@@ -143,6 +145,9 @@ public:
     virtual ApplicationPtr attach() = 0;
     virtual void setWaitSettings(const WaitSettings& settings) = 0;
     virtual WaitSettings waitSettings() const = 0;
+    // Asked, by UserInteraction::officeNotAnswering, whether to wait on when a call goes long
+    // without an answer; nullptr: the call waits as its wait setting allows.
+    virtual void setInteraction(UserInteraction* interaction) { (void)interaction; }
 };
 
 } // namespace velmora

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace velmora {
@@ -22,6 +23,15 @@ enum MessageStyle : int {
 
 enum class MessageAnswer { Ok, Cancel };
 
+// Shown while a call to the spreadsheet application goes unanswered (a dialog open in it, or
+// a hang), with the buttons "待つ" (wait on) and "中止" (give up).
+inline const QString kOfficeNotAnsweringMessage =
+    QStringLiteral("Excel が応答してません。\r\n"
+                   "\r\n"
+                   "●Excel でメッセージや設定の画面が開いてませんか？\r\n"
+                   "●「待つ」で待ち続けます。Excel が応答すればこの表示は消えます。\r\n"
+                   "●「中止」で貼り付けを止めます。");
+
 struct SaveDialogOptions {
     QString title;
     QString initialDir;
@@ -38,6 +48,10 @@ public:
     // The chosen file's full path, or nullopt when cancelled.
     virtual std::optional<QString> getOpenFileName(const QString& filter, const QString& title) = 0;
     virtual std::optional<QString> getSaveFileName(const SaveDialogOptions& options) = 0;
+    // The box of kOfficeNotAnsweringMessage, titled "Velmora", shown while the windows keep
+    // painting: it closes by itself (Ok) once `waiting` returns false; Ok when the user waits
+    // on, Cancel when the user gives up.
+    virtual MessageAnswer officeNotAnswering(const std::function<bool()>& waiting) = 0;
     // Lets pending window events run once.
     virtual void processEvents() = 0;
     virtual void openUrl(const QString& url) = 0;

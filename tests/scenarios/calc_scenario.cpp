@@ -79,6 +79,8 @@ void CalcScenario::SetUp() {
 }
 
 void CalcScenario::TearDown() {
+    // A test that stopped the office and failed before resuming it.
+    office().resume();
     if (form) {
         form->close();
         form.reset();

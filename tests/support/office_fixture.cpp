@@ -139,8 +139,7 @@ CalcAdmin& OfficeProcess::admin() {
     return *admin_;
 }
 
-std::unique_ptr<ExcelLink> OfficeProcess::makeLink() const {
-    CalcLinkOptions options;
+std::unique_ptr<ExcelLink> OfficeProcess::makeLink(CalcLinkOptions options) const {
     options.pipeName = pipeName_;
     options.handOff = false;
     return makeCalcLink(options);

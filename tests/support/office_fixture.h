@@ -4,6 +4,7 @@
 // Calc side of the shared spreadsheet test world.
 
 #include "calc_admin.h"
+#include "calc_link.h"
 #include "spreadsheet.h"
 #include "spreadsheet_world.h"
 #include "test_photos.h"
@@ -39,7 +40,7 @@ public:
     // Direct access to the office, beside any link.
     CalcAdmin& admin();
     // A link attached to this office's pipe, without hand-off to other offices.
-    std::unique_ptr<ExcelLink> makeLink() const;
+    std::unique_ptr<ExcelLink> makeLink(CalcLinkOptions options = {}) const;
 
     // A new workbook saved as workDir()/name, active, with A1 selected.
     void createWorkbook(const QString& name);

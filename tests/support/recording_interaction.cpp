@@ -1,5 +1,8 @@
 #include "recording_interaction.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 namespace velmora::testing {
 
 namespace {
@@ -26,6 +29,23 @@ MessageAnswer RecordingInteraction::messageBox(const QString& text, int style) {
     const MessageAnswer answer = messageAnswers.front();
     messageAnswers.pop_front();
     return answer;
+}
+
+MessageAnswer RecordingInteraction::officeNotAnswering(const std::function<bool()>& waiting) {
+    messages.push_back({kOfficeNotAnsweringMessage, kStyleExclamationOkCancel});
+    if (onNotAnswering) {
+        onNotAnswering();
+    }
+    if (!notAnsweringAnswers.empty()) {
+        const MessageAnswer answer = notAnsweringAnswers.front();
+        notAnsweringAnswers.pop_front();
+        return answer;
+    }
+    while (waiting()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    return MessageAnswer::Ok;
 }
 
 std::optional<QString> RecordingInteraction::getOpenFileName(const QString& filter,

@@ -20,6 +20,9 @@ struct ShownMessage {
 class RecordingInteraction : public UserInteraction {
 public:
     MessageAnswer messageBox(const QString& text, int style) override;
+    // Recorded among the messages; runs onNotAnswering, then answers from notAnsweringAnswers,
+    // or with none queued leaves the box alone until it closes by itself.
+    MessageAnswer officeNotAnswering(const std::function<bool()>& waiting) override;
     std::optional<QString> getOpenFileName(const QString& filter, const QString& title) override;
     std::optional<QString> getSaveFileName(const SaveDialogOptions& options) override;
     void processEvents() override;
@@ -30,6 +33,9 @@ public:
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
+    std::deque<MessageAnswer> notAnsweringAnswers;
+    // Runs while the office-not-answering box is up.
+    std::function<void()> onNotAnswering;
     // Runs at each processEvents call (to act "while the window paints").
     std::function<void()> onProcessEvents;
 

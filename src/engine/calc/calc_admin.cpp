@@ -47,7 +47,7 @@ struct CalcAdmin::Impl {
     std::shared_ptr<calc::Session> session;
 
     calc::Session& live() {
-        if (session->broken()) {
+        if (!session || session->broken()) {
             auto state = std::make_shared<calc::LinkState>();
             state->timeoutMs = timeoutMs;
             session = calc::Session::connect(state, pipeName);
@@ -348,6 +348,10 @@ bool CalcAdmin::inUndoContext(const QString& workbook) {
         auto manager = impl_->undoManager(workbook);
         return !manager->isUndoPossible() && manager->getAllUndoActionTitles().hasElements();
     });
+}
+
+void CalcAdmin::disconnect() {
+    impl_->session.reset();
 }
 
 qint64 CalcAdmin::officePid() {

@@ -71,6 +71,9 @@ public:
 
     // The process that listens on the pipe (the office's soffice.bin), 0 when unknown.
     qint64 officePid();
+    // Lets go of the connection now (the next use opens another), so that this admin keeps
+    // no connection of the program alive.
+    void disconnect();
 
 private:
     struct Impl;

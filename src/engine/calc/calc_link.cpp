@@ -10,7 +10,16 @@
 #include <QProcess>
 #include <QThread>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +29,9 @@ namespace {
 
 // How long the office's launcher may take to pass the listening request on.
 constexpr int kLauncherTimeoutMs = 5000;
+// After a give-up, how often and how far apart the office is tidied up once it answers.
+constexpr int kSweepAttempts = 30;
+constexpr int kSweepRetryMs = 1000;
 
 struct OfficeProcess {
     qint64 pid = 0;
@@ -89,7 +101,39 @@ QList<OfficeProcess> runningOffices() {
 class CalcLink : public ExcelLink {
 public:
     explicit CalcLink(CalcLinkOptions options)
-        : options_(std::move(options)), state_(std::make_shared<calc::LinkState>()) {}
+        : options_(std::move(options)), state_(std::make_shared<calc::LinkState>()),
+          stopWatching_(::eventfd(0, EFD_CLOEXEC)) {
+        state_->noticeMs = options_.notAnsweringNoticeMs;
+        std::lock_guard lock(state_->watchMutex);
+        state_->watchGivenUpPipe = [this](int fd) {
+            watch(fd);
+        };
+    }
+
+    ~CalcLink() override {
+        {
+            std::lock_guard lock(state_->watchMutex);
+            state_->watchGivenUpPipe = nullptr;
+        }
+        const std::uint64_t one = 1;
+        if (stopWatching_ >= 0 && ::write(stopWatching_, &one, sizeof(one)) < 0) {
+            // Cannot fail for a counter far from its limit.
+        }
+        std::vector<std::thread> watchers;
+        {
+            std::lock_guard lock(watchersMutex_);
+            stopping_ = true;
+            watchers = std::move(watchers_);
+        }
+        for (std::thread& watcher : watchers) {
+            watcher.join();
+        }
+        if (stopWatching_ >= 0) {
+            ::close(stopWatching_);
+        }
+    }
+    CalcLink(const CalcLink&) = delete;
+    CalcLink& operator=(const CalcLink&) = delete;
 
     ApplicationPtr attach() override {
         std::shared_ptr<calc::Session> session;
@@ -106,7 +150,7 @@ public:
     }
 
     void setWaitSettings(const WaitSettings& settings) override {
-        state_->timeoutMs = std::max(1, settings.pendingTimeoutMs);
+        state_->timeoutMs = std::clamp(settings.pendingTimeoutMs, 1, options_.longestWaitMs);
         state_->busyRaisesError = settings.busyRaisesError;
     }
 
@@ -114,7 +158,46 @@ public:
         return {state_->busyRaisesError.load(), state_->timeoutMs.load()};
     }
 
+    void setInteraction(UserInteraction* interaction) override {
+        state_->interaction = interaction;
+    }
+
 private:
+    // A run given up while a call was under way left the office inside that call, with its
+    // workbooks locked and Velmora's undo context open. The call's pipe stays open until the
+    // office answers it; then, with that call done, what the run left is cleared.
+    void watch(int fd) {
+        std::lock_guard lock(watchersMutex_);
+        if (stopping_) {
+            ::close(fd);
+            return;
+        }
+        watchers_.emplace_back([this, fd] {
+            pollfd wait[2] = {{fd, POLLIN | POLLRDHUP, 0}, {stopWatching_, POLLIN, 0}};
+            while (::poll(wait, 2, -1) < 0 && errno == EINTR) {
+            }
+            ::close(fd);
+            // The run's objects may still be held a while (its error message is up), and
+            // they would stand in, dead, for the workbooks: so a failed sweep is tried again.
+            // The link's locks count, but not a paste run's long wait setting.
+            auto sweeping = std::make_shared<calc::LinkState>();
+            sweeping->locksHeld = state_->locksHeld;
+            sweeping->watchGivenUpPipe = [this](int next) {
+                watch(next);
+            };
+            for (int attempt = 0; attempt < kSweepAttempts && wait[1].revents == 0; ++attempt) {
+                try {
+                    calc::Session::connect(sweeping, options_.pipeName)->clearStaleLocks();
+                    return;
+                } catch (const SpreadsheetError&) {
+                    // Gone, stuck again, or not yet free: the next attach clears it at last.
+                }
+                while (::poll(&wait[1], 1, kSweepRetryMs) < 0 && errno == EINTR) {
+                }
+            }
+        });
+    }
+
     // Asks the running offices of this user, one after the other, to listen on our pipe too,
     // and attaches to the first that then answers. A stopped office is skipped: its launcher
     // would wait for it forever. Headless offices are left alone unless named by profile.
@@ -182,6 +265,11 @@ private:
 
     CalcLinkOptions options_;
     std::shared_ptr<calc::LinkState> state_;
+    // Readable once the link ends: the watchers stop.
+    int stopWatching_ = -1;
+    std::mutex watchersMutex_;
+    bool stopping_ = false;
+    std::vector<std::thread> watchers_;
 };
 
 } // namespace

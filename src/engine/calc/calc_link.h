@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <limits>
 #include <memory>
 
 namespace velmora {
@@ -20,6 +21,11 @@ struct CalcLinkOptions {
     QString handOffProfileUrl;
     // How long to retry the pipe after a hand-off.
     int handOffWaitMs = 3000;
+    // How long a call goes without an answer before the user is asked whether to wait on
+    // (only when its wait setting allows a longer wait).
+    int notAnsweringNoticeMs = 5000;
+    // The longest wait any wait setting may ask for (tests shorten a paste run's).
+    int longestWaitMs = std::numeric_limits<int>::max();
 };
 
 std::unique_ptr<ExcelLink> makeCalcLink(const CalcLinkOptions& options);

@@ -21,10 +21,14 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <optional>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -63,6 +67,8 @@ Reference<css::uno::XComponentContext> localContext() {
     return context;
 }
 
+} // namespace
+
 // The office's named pipe, opened here rather than through the UNO connector: closing the
 // connector's pipe does not wake a read in progress, so a stuck office could not be given up.
 class PipeConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
@@ -82,10 +88,12 @@ public:
         if (fd_ < 0) {
             throw css::connection::NoConnectException(OUString("no socket"));
         }
+        wake_ = ::eventfd(0, EFD_CLOEXEC);
         // A stopped office stops accepting; once its backlog is full, connect would block.
         setSendTimeout(connectTimeoutMs);
-        if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-            ::close(fd_);
+        if (wake_ < 0 ||
+            ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+            closeDescriptors();
             throw css::connection::NoConnectException(OUString("nothing listens"));
         }
         setSendTimeout(0);
@@ -96,20 +104,44 @@ public:
         }
     }
     ~PipeConnection() override {
-        shutDown();
-        ::close(fd_);
+        if (!abandoned_) {
+            shutDown();
+        }
+        closeDescriptors();
     }
 
     pid_t peerPid() const { return peerPid_; }
+
+    // Ends the bridge's reading at once: calls in progress fail. With `keep`, the socket stays
+    // open, and a copy of it is returned to learn when the office answers again (-1 when
+    // there is none); without, the socket is shut down.
+    int abandon(bool keep) {
+        broken_->store(true);
+        if (abandoned_) {
+            // Already watched: shutting the socket down now would end that watch early.
+            return -1;
+        }
+        const int copy = keep ? ::fcntl(fd_, F_DUPFD_CLOEXEC, 0) : -1;
+        if (copy < 0) {
+            shutDown();
+            return -1;
+        }
+        abandoned_ = true;
+        const std::uint64_t one = 1;
+        if (::write(wake_, &one, sizeof(one)) < 0) {
+            // Cannot fail for a counter far from its limit.
+        }
+        return copy;
+    }
 
     // Moves all `count` bytes with `step` (recv or send from offset `done`); a closed or
     // shut-down socket marks the connection broken.
     template <typename Step> void transfer(sal_Int32 count, Step step) {
         sal_Int32 done = 0;
         while (done < count) {
-            const ssize_t n = step(done);
+            const ssize_t n = abandoned_ ? -1 : step(done);
             if (n <= 0) {
-                if (n < 0 && errno == EINTR) {
+                if (n < 0 && errno == EINTR && !abandoned_) {
                     continue;
                 }
                 broken_->store(true);
@@ -122,8 +154,23 @@ public:
     sal_Int32 SAL_CALL read(css::uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override {
         bytes.realloc(count);
         sal_Int8* data = bytes.getArray();
-        transfer(count, [&](sal_Int32 done) {
-            return ::recv(fd_, data + done, static_cast<size_t>(count - done), 0);
+        transfer(count, [&](sal_Int32 done) -> ssize_t {
+            for (;;) {
+                const ssize_t n =
+                    ::recv(fd_, data + done, static_cast<size_t>(count - done), MSG_DONTWAIT);
+                if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+                    return n;
+                }
+                // Nothing yet: wait for the office, or for the connection to be abandoned.
+                pollfd wait[2] = {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
+                if (::poll(wait, 2, -1) < 0 && errno != EINTR) {
+                    return -1;
+                }
+                if (abandoned_) {
+                    errno = ECONNABORTED;
+                    return -1;
+                }
+            }
         });
         return count;
     }
@@ -135,7 +182,12 @@ public:
         });
     }
     void SAL_CALL flush() override {}
-    void SAL_CALL close() override { shutDown(); }
+    void SAL_CALL close() override {
+        // An abandoned socket belongs to whoever watches it now.
+        if (!abandoned_) {
+            shutDown();
+        }
+    }
     OUString SAL_CALL getDescription() override { return OUString("velmora pipe"); }
 
 private:
@@ -145,19 +197,30 @@ private:
         timeout.tv_usec = (ms % 1000) * 1000;
         ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
     }
-    // shutdown(2), unlike close(2), wakes the bridge's reader blocked in recv.
+    // shutdown(2), unlike close(2), wakes the bridge's reader blocked in its wait.
     void shutDown() {
         broken_->store(true);
         if (!closed_.exchange(true)) {
             ::shutdown(fd_, SHUT_RDWR);
         }
     }
+    void closeDescriptors() {
+        ::close(fd_);
+        if (wake_ >= 0) {
+            ::close(wake_);
+        }
+    }
 
     int fd_ = -1;
+    // Readable once the connection is abandoned.
+    int wake_ = -1;
     pid_t peerPid_ = 0;
     std::atomic<bool> closed_{false};
+    std::atomic<bool> abandoned_{false};
     std::shared_ptr<std::atomic<bool>> broken_;
 };
+
+namespace {
 
 // Every live session and office bridge of this process.
 std::mutex& registryMutex() {
@@ -191,72 +254,24 @@ sal_Int32 pointsToHmm(double points) {
     return static_cast<sal_Int32>(std::lround(points * kHmmPerPoint));
 }
 
-Watchdog::Watchdog(std::function<void()> onExpire)
-    : onExpire_(std::move(onExpire)), thread_([this] { run(); }) {}
-
-Watchdog::~Watchdog() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-}
-
-void Watchdog::enter(int timeoutMs) {
-    std::lock_guard lock(mutex_);
-    ++depth_;
-    timeoutMs_ = timeoutMs;
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    wake_.notify_all();
-}
-
-void Watchdog::leave() {
-    std::lock_guard lock(mutex_);
-    // An inner call came back: the office answers, so the outer call waits afresh.
-    if (--depth_ > 0) {
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    }
-    wake_.notify_all();
-}
-
-void Watchdog::run() {
-    std::unique_lock lock(mutex_);
-    while (!stop_) {
-        if (depth_ == 0 || fired_) {
-            wake_.wait(lock);
-            continue;
-        }
-        const auto deadline = deadline_;
-        if (wake_.wait_until(lock, deadline) == std::cv_status::timeout && !stop_ && depth_ > 0 &&
-            deadline_ == deadline) {
-            fired_ = true;
-            lock.unlock();
-            onExpire_();
-            lock.lock();
-        }
-    }
-}
-
 Session::Scope::Scope(Session& s) : session(s) {
+    // Counted before the check: a session that drops the bridge's references once none is
+    // under way then either sees this call or this call sees the bridge broken.
+    ++session.office_->activeCalls;
     if (session.broken()) {
+        --session.office_->activeCalls;
         if (session.depth_ == 0) {
             session.releaseReferences();
         }
-        const int after = session.office_->givenUpAfterMs.load();
-        throw SpreadsheetError(
-            after > 0 ? QStringLiteral("The connection to Calc was given up after a call got no "
-                                       "answer within %1 ms")
-                            .arg(after)
-                      : QStringLiteral("The connection to Calc was lost"));
+        throw session.givenUpError(QStringLiteral("a call"));
     }
     ++session.depth_;
-    ++session.office_->activeCalls;
-    session.watchdog_->enter(session.state_->timeoutMs.load());
+    session.office_->lastAnswer = SteadyClock::now().time_since_epoch().count();
 }
 
 Session::Scope::~Scope() {
-    session.watchdog_->leave();
+    // A call inside a call that returns means the office answers.
+    session.office_->lastAnswer = SteadyClock::now().time_since_epoch().count();
     --session.office_->activeCalls;
     if (--session.depth_ == 0 && session.broken()) {
         session.releaseReferences();
@@ -265,7 +280,7 @@ Session::Scope::~Scope() {
 
 OfficeBridge::~OfficeBridge() {
     releaseReferences();
-    close();
+    abandon(nullptr);
     if (bridge.is()) {
         try {
             Reference<css::lang::XComponent>(bridge, css::uno::UNO_QUERY_THROW)->dispose();
@@ -275,31 +290,33 @@ OfficeBridge::~OfficeBridge() {
     }
 }
 
-void OfficeBridge::close() {
-    Reference<css::connection::XConnection> pipe;
+void OfficeBridge::abandon(const std::function<void(int)>& watch) {
+    Reference<css::connection::XConnection> keep;
+    PipeConnection* own = nullptr;
     {
         std::lock_guard lock(mutex);
-        pipe = connection;
+        keep = connection;
+        own = pipe;
     }
+    brokenFlag->store(true);
     // The reader wakes, ends the bridge, and the bridge releases every blocked call. Dispose
-    // would wait for those calls, so the watchdog never calls it.
-    if (pipe.is()) {
-        try {
-            pipe->close();
-        } catch (const css::uno::Exception&) {
-            // Already closed.
+    // would wait for those calls, so it is left to the destructor.
+    if (own != nullptr) {
+        const int fd = own->abandon(bool(watch));
+        if (fd >= 0) {
+            watch(fd);
         }
     }
 }
 
 void OfficeBridge::releaseReferences() {
+    std::lock_guard lock(mutex);
     desktop.clear();
     serviceManager.clear();
     context.clear();
 }
 
-Session::Session(std::shared_ptr<LinkState> state)
-    : state_(std::move(state)), watchdog_(std::make_unique<Watchdog>([this] { giveUp(); })) {}
+Session::Session(std::shared_ptr<LinkState> state) : state_(std::move(state)) {}
 
 Session::~Session() {
     {
@@ -313,7 +330,7 @@ Session::~Session() {
             // The office is gone or stuck; the next attach clears its locks.
         }
     }
-    watchdog_.reset();
+    holdLocks(false);
 }
 
 std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
@@ -322,9 +339,9 @@ std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
     std::shared_ptr<Session> session(new Session(std::move(state)));
     auto office = std::make_shared<OfficeBridge>();
     Reference<css::connection::XConnection> connection;
+    PipeConnection* pipe = nullptr;
     try {
-        auto* pipe =
-            new PipeConnection(pipeName, session->state_->timeoutMs.load(), office->brokenFlag);
+        pipe = new PipeConnection(pipeName, session->state_->timeoutMs.load(), office->brokenFlag);
         connection = pipe;
         office->pid = pipe->peerPid();
     } catch (const css::uno::Exception& e) {
@@ -332,12 +349,29 @@ std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
             QStringLiteral("Calc is not running (nothing answers on the pipe \"%1\": %2)")
                 .arg(pipeName, toQ(e.Message)));
     }
+    const auto attach = [&] {
+        auto bridge = css::bridge::BridgeFactory::create(local)->createBridge(
+            OUString(), OUString("urp"), connection, nullptr);
+        {
+            std::lock_guard officeLock(office->mutex);
+            office->bridge = bridge;
+        }
+        office->context.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
+                            css::uno::UNO_QUERY_THROW);
+        office->serviceManager.set(office->context->getServiceManager(), css::uno::UNO_SET_THROW);
+        office->desktop = css::frame::Desktop::create(office->context);
+        // A proxy that a holder of a given-up bridge still keeps would stand in, dead, for
+        // the desktop here: then this bridge is of no use.
+        office->desktop->getCurrentComponent();
+    };
+    std::shared_ptr<CallThread::Call> attaching;
     {
         std::lock_guard lock(registryMutex());
         // A broken session or bridge that still held a proxy would hand that dead proxy to
         // the new bridge instead of a fresh one.
         for (Session* other : liveSessions()) {
-            if (other->broken() && other->depth_ == 0) {
+            // Another thread's sessions are that thread's to drop.
+            if (other->owner_ == session->owner_ && other->broken() && other->depth_ == 0) {
                 other->releaseReferences();
             }
         }
@@ -355,38 +389,95 @@ std::shared_ptr<Session> Session::connect(std::shared_ptr<LinkState> state,
         }
         session->office_ = office;
         liveSessions().push_back(session.get());
-    }
-    session->call("attach", [&] {
-        auto bridge = css::bridge::BridgeFactory::create(local)->createBridge(
-            OUString(), OUString("urp"), connection, nullptr);
         {
-            std::lock_guard lock(office->mutex);
-            office->bridge = bridge;
+            std::lock_guard officeLock(office->mutex);
             office->connection = connection;
+            office->pipe = pipe;
         }
-        office->context.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
-                            css::uno::UNO_QUERY_THROW);
-        office->serviceManager.set(office->context->getServiceManager(), css::uno::UNO_SET_THROW);
-        office->desktop = css::frame::Desktop::create(office->context);
-    });
-    {
-        std::lock_guard lock(registryMutex());
+        // Posted before the bridge is found by others: their calls queue up behind it.
+        attaching = office->calls.post([&] {
+            try {
+                session->inside("attach", attach);
+            } catch (...) {
+                office->brokenFlag->store(true);
+                throw;
+            }
+        });
         officeBridges().push_back(office);
     }
+    session->awaitCall("attach", attaching);
     return session;
 }
 
-void Session::giveUp() {
-    office_->givenUpAfterMs = state_->timeoutMs.load();
-    office_->close();
+void Session::handOver(const char* what, std::function<void()> work) {
+    if (broken()) {
+        releaseReferences();
+        throw givenUpError(QString::fromUtf8(what));
+    }
+    awaitCall(what, office_->calls.post(std::move(work)));
+}
+
+void Session::awaitCall(const char* what, const std::shared_ptr<CallThread::Call>& call) {
+    WaitPolicy policy;
+    policy.timeoutMs = state_->timeoutMs.load();
+    policy.noticeMs = state_->noticeMs.load();
+    policy.lastAnswer = &office_->lastAnswer;
+    if (UserInteraction* interaction = state_->interaction.load()) {
+        policy.askGiveUp = [interaction](const std::function<bool()>& waiting) {
+            return interaction->officeNotAnswering(waiting) == MessageAnswer::Cancel;
+        };
+    }
+    const WaitEnd end = office_->calls.await(call, policy, [this](WaitEnd why) { giveUp(why); });
+    if (end != WaitEnd::Answered) {
+        if (broken()) {
+            // Dead proxies of this bridge would stand in for the objects of the next one.
+            releaseReferences();
+        }
+        const int after =
+            end == WaitEnd::TimedOut ? policy.timeoutMs : OfficeBridge::kGivenUpByUser;
+        throw SpreadsheetError(
+            after > 0 ? QStringLiteral("Calc did not answer within %1 ms (%2)")
+                            .arg(after)
+                            .arg(QString::fromUtf8(what))
+                      : QStringLiteral("Calc did not answer, and waiting was given up (%1)")
+                            .arg(QString::fromUtf8(what)));
+    }
+}
+
+void Session::giveUp(WaitEnd why) {
+    office_->givenUpAfterMs =
+        why == WaitEnd::TimedOut ? state_->timeoutMs.load() : OfficeBridge::kGivenUpByUser;
+    std::function<void(int)> watch;
+    {
+        std::lock_guard lock(state_->watchMutex);
+        watch = state_->watchGivenUpPipe;
+    }
+    office_->abandon(watch);
+}
+
+SpreadsheetError Session::givenUpError(const QString& operation) const {
+    const int after = office_->givenUpAfterMs.load();
+    if (after > 0) {
+        return SpreadsheetError(
+            QStringLiteral("The connection to Calc was given up after a call got no answer "
+                           "within %1 ms (%2)")
+                .arg(after)
+                .arg(operation));
+    }
+    if (after == OfficeBridge::kGivenUpByUser) {
+        return SpreadsheetError(
+            QStringLiteral("The connection to Calc was given up by the user (%1)").arg(operation));
+    }
+    return SpreadsheetError(QStringLiteral("The connection to Calc was lost (%1)").arg(operation));
 }
 
 void Session::releaseReferences() {
     if (!locked_.empty()) {
-        // Left locked in the office; the next attach clears them.
+        // Left locked in the office; it is cleared once the office answers again, or at the
+        // next attach.
         locked_.clear();
-        --state_->locksHeld;
     }
+    holdLocks(false);
     aspectLocks.clear();
     pageShapes.clear();
     pendingSelection.reset();
@@ -397,13 +488,8 @@ void Session::releaseReferences() {
 
 void Session::fail(const char* what, const css::uno::Exception& e, bool disposed) {
     const QString operation = QString::fromUtf8(what);
-    if (const int after = office_->givenUpAfterMs.load(); after > 0) {
-        throw SpreadsheetError(
-            QStringLiteral("Calc did not answer within %1 ms (%2)").arg(after).arg(operation));
-    }
     if (disposed || broken()) {
-        throw SpreadsheetError(
-            QStringLiteral("The connection to Calc was lost (%1)").arg(operation));
+        throw givenUpError(operation);
     }
     const QString detail = toQ(e.Message).section(QLatin1Char('\n'), 0, 0).trimmed();
     throw SpreadsheetError(detail.isEmpty()
@@ -476,7 +562,7 @@ void Session::setScreenUpdating(bool on) {
         }
         auto models = std::move(locked_);
         locked_.clear();
-        --state_->locksHeld;
+        holdLocks(false);
         std::optional<SpreadsheetError> failure;
         for (const auto& model : models) {
             // Each document is unlocked even when another one fails.
@@ -507,28 +593,39 @@ void Session::setScreenUpdating(bool on) {
         return;
     }
     const auto models = spreadsheetDocuments();
-    ++state_->locksHeld;
-    for (const auto& model : models) {
-        call("switch screen updating off", [&] {
-            // The lock first: locked inside a context, Calc records the lock in it, and
-            // undoing the run would unlock.
-            model->lockControllers();
-            locked_.push_back(model);
-            Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
-            if (undo.is()) {
-                undo->getUndoManager()->enterUndoContext(OUString(kUndoTitle));
-            }
-        });
+    holdLocks(true);
+    try {
+        for (const auto& model : models) {
+            call("switch screen updating off", [&] {
+                // The lock first: locked inside a context, Calc records the lock in it, and
+                // undoing the run would unlock.
+                model->lockControllers();
+                locked_.push_back(model);
+                Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
+                if (undo.is()) {
+                    undo->getUndoManager()->enterUndoContext(OUString(kUndoTitle));
+                }
+            });
+        }
+    } catch (const SpreadsheetError&) {
+        // Nothing locked holds nothing; what was locked is released with the run.
+        holdLocks(!locked_.empty());
+        throw;
     }
-    if (locked_.empty()) {
-        --state_->locksHeld;
+    holdLocks(!locked_.empty());
+}
+
+void Session::holdLocks(bool hold) {
+    if (hold != holdsLocks_) {
+        holdsLocks_ = hold;
+        *state_->locksHeld += hold ? 1 : -1;
     }
 }
 
 void Session::clearStaleLocks() {
     // One call: a run of this link that locks meanwhile cannot interleave with the sweep.
     call("clear stale locks", [&] {
-        if (state_->locksHeld > 0) {
+        if (*state_->locksHeld > 0) {
             return;
         }
         for (const auto& model : spreadsheetDocuments()) {

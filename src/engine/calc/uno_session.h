@@ -1,9 +1,12 @@
 #pragma once
 
-// Inside the Calc link: one UNO connection to an office, guarded by a watchdog that
-// disposes the bridge when a call outlives the link's wait settings.
+// Inside the Calc link: one UNO connection to an office. Its calls run on the office's call
+// thread while the asking thread waits, and a call that outlives the link's wait settings, or
+// that the user gives up, ends the connection.
 
+#include "call_thread.h"
 #include "spreadsheet.h"
+#include "user_interaction.h"
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
@@ -20,13 +23,13 @@
 #include <QString>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include <sys/types.h>
@@ -45,66 +48,56 @@ inline double hmmToPoints(sal_Int32 hmm) {
 }
 sal_Int32 pointsToHmm(double points);
 
-// What outlives one attach: the wait settings.
+// What outlives one attach: the wait settings, and how a wait goes.
 struct LinkState {
     std::atomic<int> timeoutMs{kIdleWaitSettings.pendingTimeoutMs};
     std::atomic<bool> busyRaisesError{kIdleWaitSettings.busyRaisesError};
-    // Documents whose controllers a live session of this link holds locked.
-    int locksHeld = 0;
+    // Silent this long, the office is reported to the user (when the wait may go on).
+    std::atomic<int> noticeMs{5000};
+    // Who is asked whether to wait on; used on the user-interface thread only.
+    std::atomic<UserInteraction*> interaction{nullptr};
+    // Sessions of this link that hold documents locked; shared with the state the link tidies
+    // up with after a give-up.
+    std::shared_ptr<std::atomic<int>> locksHeld = std::make_shared<std::atomic<int>>(0);
+    // Takes over the pipe of a connection given up while a call was under way (a file
+    // descriptor to watch for the office's answer); none: the pipe just closes.
+    std::mutex watchMutex;
+    std::function<void(int)> watchGivenUpPipe;
 };
 
-// Arms a deadline while a call is under way; calls onExpire once if it passes. Every nested
-// call that starts or ends moves the deadline on, so only a wait without any answer counts.
-class Watchdog {
-public:
-    explicit Watchdog(std::function<void()> onExpire);
-    ~Watchdog();
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-
-    void enter(int timeoutMs);
-    void leave();
-    bool fired() const { return fired_; }
-
-private:
-    void run();
-
-    std::function<void()> onExpire_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    int depth_ = 0;
-    int timeoutMs_ = 0;
-    std::chrono::steady_clock::time_point deadline_;
-    bool stop_ = false;
-    std::atomic<bool> fired_{false};
-    std::thread thread_;
-};
+class PipeConnection;
 
 // The one bridge of this process to one office process. The UNO runtime keeps one proxy per
 // remote object for the whole process, whichever bridge brought it in, so a second bridge to
 // the same office would carry none of the calls; every session to an office shares this one.
 struct OfficeBridge {
     ~OfficeBridge();
-    // Wakes the bridge's reader so that the bridge ends and calls in progress fail. Safe from
-    // the watchdog thread.
-    void close();
+    // Gives the connection up: every call under way fails at once. With `watch`, the pipe
+    // stays open and `watch` takes it over, to learn when the office answers again.
+    void abandon(const std::function<void(int)>& watch);
     // Drops the remote references, so that a later bridge gets fresh proxies, not dead ones.
     void releaseReferences();
     bool broken() const { return brokenFlag->load(); }
 
     pid_t pid = 0;
-    std::mutex mutex; // guards bridge and connection against the watchdog thread
+    std::mutex mutex; // guards bridge, connection and pipe against other threads
     Reference<css::bridge::XBridge> bridge;
     Reference<css::connection::XConnection> connection;
+    PipeConnection* pipe = nullptr; // connection's own object
     Reference<css::uno::XComponentContext> context;
     Reference<css::lang::XMultiComponentFactory> serviceManager;
     Reference<css::frame::XDesktop2> desktop;
     // Set when the pipe closes: given up, or the office went away.
     std::shared_ptr<std::atomic<bool>> brokenFlag = std::make_shared<std::atomic<bool>>(false);
-    // The wait setting that ran out when a watchdog gave the bridge up, else 0.
+    // Why it was given up: the wait setting that ran out, kGivenUpByUser, or 0.
+    static constexpr int kGivenUpByUser = -1;
     std::atomic<int> givenUpAfterMs{0};
-    // Calls of any session under way on it (user-interface thread only).
-    int activeCalls = 0;
+    // When a call under way last got an answer from the office.
+    std::atomic<SteadyClock::rep> lastAnswer{0};
+    // Calls of any session under way on it.
+    std::atomic<int> activeCalls{0};
+    // Makes every call to this office; the last member, so it ends first.
+    CallThread calls;
 };
 
 class Session : public std::enable_shared_from_this<Session> {
@@ -116,15 +109,19 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Runs f under the watchdog; every UNO failure becomes a SpreadsheetError.
+    // Runs f on the office's call thread and waits for it; every UNO failure becomes a
+    // SpreadsheetError, and so does a call given up.
     template <class F> auto call(const char* what, F&& f) -> decltype(f()) {
-        Scope scope(*this);
-        try {
-            return f();
-        } catch (const css::lang::DisposedException& e) {
-            fail(what, e, true);
-        } catch (const css::uno::Exception& e) {
-            fail(what, e, false);
+        using Result = decltype(f());
+        if (office_->calls.current()) {
+            return inside(what, f);
+        }
+        if constexpr (std::is_void_v<Result>) {
+            handOver(what, [&] { inside(what, f); });
+        } else {
+            std::optional<Result> result;
+            handOver(what, [&] { result.emplace(inside(what, f)); });
+            return std::move(*result);
         }
     }
 
@@ -183,18 +180,38 @@ private:
     };
 
     Session(std::shared_ptr<LinkState> state);
+    template <class F> auto inside(const char* what, F& f) -> decltype(f()) {
+        Scope scope(*this);
+        try {
+            return f();
+        } catch (const css::lang::DisposedException& e) {
+            fail(what, e, true);
+        } catch (const css::uno::Exception& e) {
+            fail(what, e, false);
+        }
+    }
+    void handOver(const char* what, std::function<void()> work);
+    // Waits for a call posted to the office's call thread; a failure or a give-up throws.
+    void awaitCall(const char* what, const std::shared_ptr<CallThread::Call>& call);
     [[noreturn]] void fail(const char* what, const css::uno::Exception& e, bool disposed);
-    // Called by the watchdog thread.
-    void giveUp();
+    SpreadsheetError givenUpError(const QString& operation) const;
+    // Ends the connection under a call that gets no answer.
+    void giveUp(WaitEnd why);
     // Drops the remote references of a broken session (and of its bridge once no call is
     // under way), so that a later attach to the same office gets fresh proxies.
     void releaseReferences();
 
     std::shared_ptr<LinkState> state_;
     std::shared_ptr<OfficeBridge> office_;
+    // Counts this session once in LinkState::locksHeld while it holds locks.
+    void holdLocks(bool hold);
+
     std::vector<Reference<css::frame::XModel>> locked_;
+    bool holdsLocks_ = false;
+    // Calls of this session under way (on the call thread).
     int depth_ = 0;
-    std::unique_ptr<Watchdog> watchdog_;
+    // The thread that made the session; only it drops the references of others it made.
+    std::thread::id owner_ = std::this_thread::get_id();
 };
 
 } // namespace velmora::calc
