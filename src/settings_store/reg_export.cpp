@@ -505,15 +505,4 @@ bool mergeStoreValues(SettingsStore& store, const QList<RegValue>& values, QStri
     return true;
 }
 
-std::optional<int> importRegFile(SettingsStore& store, const QString& path, QString* error) {
-    const std::optional<QList<RegValue>> values = readRegFile(path, error);
-    if (!values) {
-        return std::nullopt;
-    }
-    if (!mergeStoreValues(store, *values, error)) {
-        return std::nullopt;
-    }
-    return static_cast<int>(values->size());
-}
-
 } // namespace velmora

@@ -47,8 +47,4 @@ RestoreCounts countRestore(const SettingsStore& store, const QList<RegValue>& va
 // could not be written; the previous values then stay.
 bool mergeStoreValues(SettingsStore& store, const QList<RegValue>& values, QString* error);
 
-// Reads such a file back into the store: readRegFile, then mergeStoreValues, so a bad file
-// changes nothing. The number of values restored, or nullopt with a reason in `error`.
-std::optional<int> importRegFile(SettingsStore& store, const QString& path, QString* error);
-
 } // namespace velmora
