@@ -6,77 +6,52 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace velmora {
 namespace {
-
-struct Shown {
-    QString title;
-    QString label; // what the box's label shows
-    Qt::TextFormat format = Qt::AutoText;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QList<QMessageBox::StandardButton> buttons;
-    bool onTop = false;
-};
-
-// Shows the box and answers it with `key` once it is up; what it showed goes to `shown`.
-MessageAnswer answer(const QString& text, int style, Qt::Key key, Shown& shown) {
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            ADD_FAILURE() << "no message box";
-            return;
-        }
-        shown.title = box->windowTitle();
-        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-        shown.label = label->text();
-        shown.format = label->textFormat();
-        shown.icon = box->icon();
-        for (QAbstractButton* button : box->buttons()) {
-            shown.buttons << box->standardButton(button);
-        }
-        shown.onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-        QTest::keyClick(box, key);
-    });
-    return showMessageBox(text, style);
-}
 
 TEST(MessageBox, ShowsPlainTextWithThePlatformsButtonsAndIcons) {
     // A path that looks like mark-up, with the line breaks of the export message.
     const QString text = QStringLiteral("/home/a/<b>a</b>.reg\r\nに保存しました。\r\n\r\n&amp;");
+    using Box = QMessageBox;
+    using Answer = MessageAnswer;
     const struct {
         int style;
-        QMessageBox::Icon icon;
-        QList<QMessageBox::StandardButton> buttons;
-    } styles[] = {
-        {kStyleOk, QMessageBox::NoIcon, {QMessageBox::Ok}},
-        {kStyleCritical, QMessageBox::Critical, {QMessageBox::Ok}},
-        {kStyleExclamation, QMessageBox::Warning, {QMessageBox::Ok}},
-        {kStyleExclamationOkCancel, QMessageBox::Warning, {QMessageBox::Ok, QMessageBox::Cancel}},
-        {kStyleInformation, QMessageBox::Information, {QMessageBox::Ok}},
+        Box::Icon icon;
+        Box::StandardButtons buttons;
+        Qt::Key key;
+        Answer answer;
+    } cases[] = {
+        // clang-format off
+        {kStyleOk, Box::NoIcon, Box::Ok, Qt::Key_Return, Answer::Ok},
+        {kStyleCritical, Box::Critical, Box::Ok, Qt::Key_Return, Answer::Ok},
+        {kStyleExclamation, Box::Warning, Box::Ok, Qt::Key_Return, Answer::Ok},
+        {kStyleInformation, Box::Information, Box::Ok, Qt::Key_Return, Answer::Ok},
+        // Return presses the default button, OK; Escape answers Cancel.
+        {kStyleExclamationOkCancel, Box::Warning, Box::Ok | Box::Cancel, Qt::Key_Return, Answer::Ok},
+        {kStyleExclamationOkCancel, Box::Warning, Box::Ok | Box::Cancel, Qt::Key_Escape, Answer::Cancel},
+        // clang-format on
     };
-    for (const auto& s : styles) {
-        Shown shown;
-        // Return presses the default button: OK, also in the OK and Cancel box.
-        EXPECT_EQ(answer(text, s.style, Qt::Key_Return, shown), MessageAnswer::Ok) << s.style;
-        EXPECT_EQ(shown.title, "Velmora");
-        EXPECT_EQ(shown.label, text) << s.style;
-        EXPECT_EQ(shown.format, Qt::PlainText) << s.style;
-        EXPECT_EQ(shown.icon, s.icon) << s.style;
-        std::sort(shown.buttons.begin(), shown.buttons.end());
-        EXPECT_EQ(shown.buttons, s.buttons) << s.style;
-        EXPECT_TRUE(shown.onTop) << s.style;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style);
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            EXPECT_EQ(label->text(), text);
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->windowTitle(), "Velmora");
+            EXPECT_EQ(box->icon(), c.icon);
+            EXPECT_EQ(box->standardButtons(), c.buttons);
+            EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QTest::keyClick(box, c.key);
+        });
+        EXPECT_EQ(showMessageBox(text, c.style), c.answer);
     }
-    Shown shown;
-    EXPECT_EQ(answer(text, kStyleExclamationOkCancel, Qt::Key_Escape, shown),
-              MessageAnswer::Cancel);
 }
 
 } // namespace
