@@ -10,46 +10,29 @@
 
 #include <cstdio>
 
-namespace {
-
-class OkAnswerer : public QObject {
-public:
-    OkAnswerer() {
-        connect(&poll_, &QTimer::timeout, this, &OkAnswerer::answer);
-        poll_.start(20);
-    }
-
-private:
-    void answer() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box == nullptr || !box->isVisible()) {
-                continue;
-            }
-            std::fprintf(stderr, "message box: %s\n", box->text().toUtf8().constData());
-            std::fflush(stderr);
-            if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
-                ok->click();
-            } else {
-                box->reject();
-            }
-        }
-    }
-
-    QTimer poll_;
-};
-
-} // namespace
-
 class AnswerPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "answer_plugin.json")
 
 public:
     QObject* create(const QString& key, const QString& /*specification*/) override {
-        return key.compare(QStringLiteral("velmoraanswer"), Qt::CaseInsensitive) == 0
-                   ? new OkAnswerer
-                   : nullptr;
+        if (key.compare(QStringLiteral("velmoraanswer"), Qt::CaseInsensitive) != 0) {
+            return nullptr;
+        }
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (box != nullptr && box->isVisible()) {
+                    std::fprintf(stderr, "message box: %s\n", box->text().toUtf8().constData());
+                    std::fflush(stderr);
+                    box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click()
+                                                            : box->reject();
+                }
+            }
+        });
+        poll->start(20);
+        return poll;
     }
 };
 
