@@ -22,6 +22,7 @@ TEST(SingleInstance, OnlyARunningVelmoraOfThisUserKeepsAStartOut) {
     const QTemporaryDir cache;
     const QTemporaryDir runtime;
     const QTemporaryDir foreign;
+    // Another user's folder when run as root; else one more of this user's own.
     [[maybe_unused]] const int given =
         ::chown(QFile::encodeName(foreign.path()).constData(), 65534, 65534);
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));

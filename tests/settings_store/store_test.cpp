@@ -342,6 +342,7 @@ TEST(Restore, TakesOnlyAWholeBackupOfVelmorasKeyAndExplainsEveryRefusal) {
         {"link to /dev/urandom", {}, "/dev/urandom", "通常のファイルではありません"},
         // clang-format on
     };
+    // The restore only ever reads the file; the test removes a link, never writes through it.
     const QString path = work.filePath("in.reg");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
