@@ -21,6 +21,10 @@ std::optional<QString> takeAnswer(std::deque<std::optional<QString>>& answers) {
 
 } // namespace
 
+void PrintTo(const ShownMessage& message, std::ostream* os) {
+    *os << '"' << message.text.toStdString() << "\" (style " << message.style << ')';
+}
+
 MessageAnswer RecordingInteraction::messageBox(const QString& text, int style) {
     messages.push_back({text, style});
     if (messageAnswers.empty()) {
@@ -70,3 +74,7 @@ void RecordingInteraction::openUrl(const QString& url) {
 }
 
 } // namespace velmora::testing
+
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 namespace velmora::testing {
@@ -15,7 +16,11 @@ namespace velmora::testing {
 struct ShownMessage {
     QString text;
     int style;
+    bool operator==(const ShownMessage&) const = default;
 };
+// What a test expects to have been shown: EXPECT_EQ(ui.messages, Messages{{text, style}}).
+using Messages = std::vector<ShownMessage>;
+void PrintTo(const ShownMessage& message, std::ostream* os);
 
 class RecordingInteraction : public UserInteraction {
 public:
@@ -46,3 +51,6 @@ public:
 };
 
 } // namespace velmora::testing
+
+// Test output shows QStrings as their UTF-8 text.
+void PrintTo(const QString& text, std::ostream* os);
