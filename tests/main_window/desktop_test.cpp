@@ -1,7 +1,7 @@
-// The main window and the folder dialog on a desktop: a real X server, a window manager that
-// frames the window, and the GTK file chooser Qt opens on GTK-based desktops.
+// The main window and the folder dialog on a desktop (run under tests/support/desktop-session):
+// a real X server, a window manager that frames the window, and the GTK file chooser Qt opens
+// on GTK-based desktops.
 
-#include "desktop_session.h"
 #include "fake_spreadsheet.h"
 #include "folder_paste.h"
 #include "form1.h"
@@ -12,46 +12,57 @@
 #include "temp_store.h"
 #include "twip_layout.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <functional>
 
 #include <dlfcn.h>
+#include <xcb/xcb.h>
 
 namespace velmora::testing {
 namespace {
 
-// Lets the windows and the window manager work until `done` holds, at most `timeoutMs`.
-bool settle(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
+bool onX11() {
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// The outer height of a shown window as the X server has it: the height of the frame the window
+// manager put around it (its ancestor just below the root), or 0 while it has none.
+int framedHeight(const QWidget& window) {
+    xcb_connection_t* x =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_window_t id = static_cast<xcb_window_t>(window.winId());
+    for (;;) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(x, xcb_query_tree(x, id), nullptr);
+        const bool top = tree == nullptr || tree->parent == tree->root;
+        id = top ? id : tree->parent;
+        std::free(tree);
+        if (top) {
+            break;
         }
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
     }
-    return true;
+    if (id == window.winId()) {
+        return 0;
+    }
+    xcb_get_geometry_reply_t* frame = xcb_get_geometry_reply(x, xcb_get_geometry(x, id), nullptr);
+    const int height = frame ? frame->height + 2 * frame->border_width : 0;
+    std::free(frame);
+    return height;
 }
 
 // The main window's heights count its frame: at the first show, and at every click on a place
 // option, the first one included.
 TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
-    const QString missing = desktop::windowManagerMissing();
-    if (!missing.isEmpty()) {
-        GTEST_SKIP() << missing.toStdString();
+    if (!onX11()) {
+        GTEST_SKIP() << "no X display: run under tests/support/desktop-session";
     }
     for (const auto& [place, twips] : {std::pair{"Option5", 2550}, {"Option6", 4450}}) {
         SCOPED_TRACE(place);
@@ -67,26 +78,23 @@ TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
         const auto pixels = [&main](int height) {
             return qRound(pixelsFor(&main, height) * main.devicePixelRatioF());
         };
-        const auto outerHeightBecomes = [&main](int expected) {
-            int height = 0;
-            settle([&] {
-                height = desktop::framedHeight(main);
-                return height == expected;
-            });
-            return height;
+        // The outer height once the window manager has made it `expected`, or when time is up.
+        const auto outerHeight = [&main](int expected) {
+            (void)QTest::qWaitFor([&] { return framedHeight(main) == expected; }, 5000);
+            return framedHeight(main);
         };
 
         main.show();
-        ASSERT_TRUE(settle([&main] { return desktop::framedHeight(main) > 0; }))
+        ASSERT_TRUE(QTest::qWaitFor([&main] { return framedHeight(main) > 0; }, 5000))
             << "the window manager framed no window";
-        EXPECT_EQ(outerHeightBecomes(pixels(twips)), pixels(twips)) << "at the first show";
+        EXPECT_EQ(outerHeight(pixels(twips)), pixels(twips)) << "at the first show";
 
         Form2* settings = main.form2();
         const std::pair<QRadioButton*, int> clicks[] = {
             {settings->Option10, 2550}, {settings->Option6, 4450}, {settings->Option5, 2550}};
         for (const auto& [option, height] : clicks) {
             option->click();
-            EXPECT_EQ(outerHeightBecomes(pixels(height)), pixels(height))
+            EXPECT_EQ(outerHeight(pixels(height)), pixels(height))
                 << option->objectName().toStdString();
         }
         main.close();
@@ -94,79 +102,67 @@ TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
 }
 
 // GTK 3, reached without its headers: the few calls that read a file chooser's filter.
-struct GtkFilters {
-    struct GList {
+struct Gtk {
+    struct List {
         void* data;
-        GList* next;
-        GList* prev;
+        List* next;
+        List* prev;
     };
-    enum : int { kFilename = 1, kUri = 2, kDisplayName = 4 };
-    struct FilterInfo {
-        int contains;
+    struct FilterInfo { // GtkFileFilterInfo
+        int contains;   // GTK_FILE_FILTER_FILENAME | _URI | _DISPLAY_NAME
         const char* filename;
         const char* uri;
         const char* displayName;
         const char* mimeType;
     };
-
-    explicit GtkFilters(void* library) {
-        resolve(library, "gtk_window_list_toplevels", listToplevels);
-        resolve(library, "g_list_free", freeList);
-        resolve(library, "gtk_file_chooser_get_type", chooserType);
-        resolve(library, "g_type_check_instance_is_a", instanceIsA);
-        resolve(library, "gtk_file_chooser_get_filter", currentFilter);
-        resolve(library, "gtk_file_filter_get_name", filterName);
-        resolve(library, "gtk_file_filter_filter", matches);
+    template <typename F> static bool resolve(void* library, const char* name, F*& function) {
+        void* symbol = dlsym(library, name);
+        std::memcpy(&function, &symbol, sizeof function);
+        return symbol != nullptr;
     }
-    bool complete() const {
-        return listToplevels && freeList && chooserType && instanceIsA && currentFilter &&
-               filterName && matches;
-    }
+    explicit Gtk(void* gtk)
+        : complete(resolve(gtk, "gtk_window_list_toplevels", toplevels) &&
+                   resolve(gtk, "g_list_free", freeList) &&
+                   resolve(gtk, "gtk_file_chooser_get_type", chooserType) &&
+                   resolve(gtk, "g_type_check_instance_is_a", isA) &&
+                   resolve(gtk, "gtk_file_chooser_get_filter", filterOf) &&
+                   resolve(gtk, "gtk_file_filter_get_name", filterName) &&
+                   resolve(gtk, "gtk_file_filter_filter", matches)) {}
     // The first open window that is a file chooser.
     void* chooser() const {
-        GList* windows = listToplevels();
+        List* windows = toplevels();
         void* found = nullptr;
-        for (GList* item = windows; item != nullptr && found == nullptr; item = item->next) {
-            if (instanceIsA(item->data, chooserType())) {
-                found = item->data;
-            }
+        for (List* item = windows; item != nullptr && found == nullptr; item = item->next) {
+            found = isA(item->data, chooserType()) ? item->data : nullptr;
         }
         freeList(windows);
         return found;
     }
 
-    template <typename F> static void resolve(void* library, const char* name, F*& function) {
-        void* symbol = dlsym(library, name);
-        std::memcpy(&function, &symbol, sizeof function);
-    }
-
-    GList* (*listToplevels)() = nullptr;
-    void (*freeList)(GList*) = nullptr;
+    List* (*toplevels)() = nullptr;
+    void (*freeList)(List*) = nullptr;
     unsigned long (*chooserType)() = nullptr;
-    int (*instanceIsA)(void*, unsigned long) = nullptr;
-    void* (*currentFilter)(void*) = nullptr;
+    int (*isA)(void*, unsigned long) = nullptr;
+    void* (*filterOf)(void*) = nullptr;
     const char* (*filterName)(void*) = nullptr;
     int (*matches)(void*, const FilterInfo*) = nullptr;
+    bool complete;
 };
 
 // On a GTK-based desktop the folder button's dialog is GTK's chooser, which matches its
 // patterns case-sensitively. It must offer every photo the folder paste would then list.
 TEST(FolderDialogOnADesktop, TheGtkChooserOffersExactlyThePhotosTheFolderPasteLists) {
-    const QString missing = desktop::displayMissing();
-    if (!missing.isEmpty()) {
-        GTEST_SKIP() << missing.toStdString();
+    if (!onX11()) {
+        GTEST_SKIP() << "no X display: run under tests/support/desktop-session";
     }
-    void* gtk = dlopen("libgtk-3.so.0", RTLD_LAZY | RTLD_NOLOAD);
-    if (gtk == nullptr) {
+    void* library = dlopen("libgtk-3.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (library == nullptr) {
         GTEST_SKIP() << "Qt's GTK theme (qt6-gtk-platformtheme) is not installed";
     }
-    const GtkFilters api(gtk);
-    ASSERT_TRUE(api.complete());
-
+    const Gtk gtk(library);
+    ASSERT_TRUE(gtk.complete);
     QTemporaryDir dir;
-    const QStringList names{QStringLiteral("IMG_0001.JPG"), QStringLiteral("b.jpg"),
-                            QStringLiteral("c.Jpg"),        QStringLiteral("d.jpeg"),
-                            QStringLiteral("notes.txt"),    QStringLiteral("e.jpg.txt")};
+    const QStringList names{"IMG_0001.JPG", "b.jpg", "c.Jpg", "d.jpeg", "notes.txt", "e.jpg.txt"};
     for (const QString& name : names) {
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -177,28 +173,25 @@ TEST(FolderDialogOnADesktop, TheGtkChooserOffersExactlyThePhotosTheFolderPasteLi
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.show();
     void* chooser = nullptr;
-    settle([&] { return (chooser = api.chooser()) != nullptr; }, 10000);
-    ASSERT_NE(chooser, nullptr) << "Qt opened no GTK file chooser";
-    void* filter = api.currentFilter(chooser);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (chooser = gtk.chooser()) != nullptr; }, 10000))
+        << "Qt opened no GTK file chooser";
+    void* filter = gtk.filterOf(chooser);
     ASSERT_NE(filter, nullptr);
-    EXPECT_STREQ(api.filterName(filter), "JPGファイル");
-
+    EXPECT_STREQ(gtk.filterName(filter), "JPGファイル");
     QStringList offered;
     for (const QString& name : names) {
         const QByteArray path = dir.filePath(name).toUtf8();
         const QByteArray uri = QUrl::fromLocalFile(dir.filePath(name)).toEncoded();
-        const QByteArray displayName = name.toUtf8();
-        const GtkFilters::FilterInfo info{
-            GtkFilters::kFilename | GtkFilters::kUri | GtkFilters::kDisplayName, path.constData(),
-            uri.constData(), displayName.constData(), nullptr};
-        if (api.matches(filter, &info)) {
+        const QByteArray shown = name.toUtf8();
+        const Gtk::FilterInfo file{1 | 2 | 4, path.constData(), uri.constData(), shown.constData(),
+                                   nullptr};
+        if (gtk.matches(filter, &file)) {
             offered << name;
         }
     }
     dialog.reject();
     offered.sort();
-    EXPECT_EQ(offered.join(QLatin1Char(' ')).toStdString(),
-              listJpgNames(dir.path() + QLatin1Char('/')).join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(offered, listJpgNames(dir.path() + QLatin1Char('/')));
 }
 
 } // namespace
