@@ -43,6 +43,8 @@ public:
     std::function<void()> onNotAnswering;
     // Runs at each processEvents call (to act "while the window paints").
     std::function<void()> onProcessEvents;
+    // Runs when a link is opened (to let it fail).
+    std::function<void()> onOpenUrl;
 
     std::vector<ShownMessage> messages;
     std::vector<std::pair<QString, QString>> openDialogs; // filter, title
