@@ -55,11 +55,11 @@ TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
         const auto outerHeight = [&w](int expectedTwips) {
             const int expected =
                 qRound(pixelsFor(&w.main, expectedTwips) * w.main.devicePixelRatioF());
-            (void)QTest::qWaitFor([&] { return framedHeight(w.main) == expected; }, 5000);
+            (void)QTest::qWaitFor([&] { return framedHeight(w.main) == expected; }, 20000);
             return std::pair{framedHeight(w.main), expected};
         };
         w.main.show();
-        ASSERT_TRUE(QTest::qWaitFor([&w] { return framedHeight(w.main) > 0; }, 5000))
+        ASSERT_TRUE(QTest::qWaitFor([&w] { return framedHeight(w.main) > 0; }, 20000))
             << "the window manager framed no window";
         const auto [first, expected] = outerHeight(twips);
         EXPECT_EQ(first, expected) << "at the first show";
@@ -123,7 +123,7 @@ TEST(FolderDialogOnADesktop, TheGtkChooserOffersExactlyThePhotosTheFolderPasteLi
         }
         return chooser != nullptr;
     };
-    ASSERT_TRUE(QTest::qWaitFor(findChooser, 10000)) << "Qt opened no GTK file chooser";
+    ASSERT_TRUE(QTest::qWaitFor(findChooser, 20000)) << "Qt opened no GTK file chooser";
     void* filter = filterOf(chooser);
     ASSERT_NE(filter, nullptr);
     EXPECT_STREQ(filterName(filter), "JPGファイル");
