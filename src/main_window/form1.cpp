@@ -439,12 +439,24 @@ void Form1::applyWindowHeight() {
     // is set again whenever the window moves or resizes.
     const int frame = isVisible() ? frameGeometry().height() - geometry().height() : 0;
     heightAwaitsFrame_ = frame <= 0;
-    resize(width(), std::max(1, pixelsFor(this, heightTwips_) - frame));
+    const int wanted = std::max(1, pixelsFor(this, heightTwips_) - frame);
+    // Qt takes a requested size as the window's at once and the window system's reports of
+    // earlier requests may still follow: asking for a size Qt believes the window has (from
+    // such a report) sends nothing, so ask once more when the next report comes in.
+    heightUnconfirmed_ = isVisible() && height() == wanted && requestedHeight_ != wanted;
+    requestedHeight_ = wanted;
+    resize(width(), wanted);
 }
 
 bool Form1::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     const QEvent::Type type = event->type();
+    if (heightUnconfirmed_ && type == QEvent::Resize) {
+        heightUnconfirmed_ = false;
+        if (height() != requestedHeight_) {
+            resize(width(), requestedHeight_);
+        }
+    }
     if (heightAwaitsFrame_ &&
         (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) && isVisible() &&
         frameGeometry().height() > geometry().height()) {

@@ -148,6 +148,8 @@ private:
     QPointer<Form3> form3_;
     int heightTwips_ = 0;
     bool heightAwaitsFrame_ = false;
+    int requestedHeight_ = 0;
+    bool heightUnconfirmed_ = false;
     bool unloaded_ = false;
 };
 
