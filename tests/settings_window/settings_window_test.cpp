@@ -2,6 +2,7 @@
 // and in the store.
 
 #include "form3.h"
+#include "notice_strip.h"
 #include "real_windows.h"
 
 #include <QDir>
@@ -224,6 +225,7 @@ TEST(SettingsClose, EachWayOutCommitsOrNotAndLeavesTheMatchingLayout) {
                           Holder::Text25, Holder::Combo1}),
                   c.held);
         EXPECT_EQ(w.shown(), c.shown);
+        EXPECT_EQ(w.main.WebBrowser1->notice(), w.main.Text1->text() + "　にロックしました。");
         EXPECT_EQ(w.store.GetSetting("save4_title"), c.commits ? "夜" : "セーブデータ4");
         EXPECT_EQ(w.store.GetSetting("paste-check"), "Option5");
     }
@@ -383,7 +385,7 @@ TEST(SettingsExport, WritesTheChosenFileOrSaysWhyAndShowsTheHeldSizeInput) {
                   unwritable + "\r\nに保存できませんでした。\r\n\r\n", kStyleCritical}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
-        RealWindows w({{"Option", c.held}, {"paste-check", "Option6"}}, {"Book1.xls"});
+        RealWindows w({{"Option", c.held}, {"paste-check", "Option9"}}, {"Book1.xls"});
         Form2& s = w.settings();
         s.findChild<QRadioButton*>(c.clicked)->click();
         w.ui.saveAnswers.push_back(c.answer);
