@@ -5,13 +5,16 @@
 //
 // Usage: velmora_bench_store [foreign MB, default 50] [foreign keys, default 1500000]
 
-#include "fake_main_window.h"
+#include "fake_spreadsheet.h"
+#include "form1.h"
 #include "form2.h"
 #include "map_holders.h"
+#include "recording_interaction.h"
 #include "reg_export.h"
 #include "restore_run.h"
 #include "settings_record.h"
 #include "settings_store.h"
+#include "single_instance.h"
 #include "temp_store.h"
 
 #include <QApplication>
@@ -118,11 +121,14 @@ int main(int argc, char** argv) {
 
     freshStore();
     {
-        testing::FakeMainWindow main; // its holders are empty: a first run
+        // A main window not yet loaded: its holders are empty, so this is a first run.
+        testing::FakeSpreadsheet excel;
+        testing::RecordingInteraction ui;
+        Form1 main(excel, store, ui, nullptr);
         auto* window = new Form2(main);
         std::printf("first-run fill (5 slots):      %9.1f ms\n",
                     millisecondsOf([&] { window->Form_Load(); }));
-        main.texts.setText(Holder::Combo1, QStringLiteral("12")); // something to save
+        main.setText(Holder::Combo1, QStringLiteral("12")); // something to save
         std::printf("slot save (slot 3):            %9.1f ms\n",
                     millisecondsOf([&] { window->save3_Click(); }));
         delete window;

@@ -23,7 +23,6 @@ enum class Holder {
     Text25, // blank rows between photos of a page
     Text26, // blank rows at a page change
     Combo1, // width in centimetres (the combo box's text)
-    Label1, // notice text
     Check1, // the compress check box: "1" checked, "0" unchecked; setting any other text unchecks
 };
 

@@ -10,10 +10,6 @@ inline int twipsToPixels(int twips, double logicalDpi = 96.0) {
     return static_cast<int>(std::lround(twips * logicalDpi / 1440.0));
 }
 
-inline int pixelsToTwips(int pixels, double logicalDpi = 96.0) {
-    return static_cast<int>(std::lround(pixels * 1440.0 / logicalDpi));
-}
-
 inline constexpr double kPointsPerCentimetre = 28.35;
 
 } // namespace velmora

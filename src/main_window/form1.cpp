@@ -304,10 +304,6 @@ void Form1::Command1_Click() {
     settings->activateWindow();
 }
 
-Form3* Form1::form3IfOpen() const {
-    return form3_.data();
-}
-
 Form99* Form1::progressWindow() const {
     return progress_->window();
 }
@@ -323,8 +319,7 @@ void Form1::Text1_Change() {
 }
 
 void Form1::fitLabel1() {
-    label1WidthTwips_ = 100 * shiftJisByteCount(Label1->text());
-    Label1->resize(pixelsFor(this, label1WidthTwips_), Label1->height());
+    Label1->resize(pixelsFor(this, 100 * shiftJisByteCount(Label1->text())), Label1->height());
 }
 
 void Form1::navigateNotice() {
@@ -403,7 +398,6 @@ QLineEdit* Form1::lineEditFor(Holder holder) const {
     case Holder::Text26:
         return Text26;
     case Holder::Combo1:
-    case Holder::Label1:
     case Holder::Check1:
         break;
     }
@@ -414,8 +408,6 @@ QString Form1::text(Holder holder) const {
     switch (holder) {
     case Holder::Combo1:
         return Combo1->currentText();
-    case Holder::Label1:
-        return Label1->text();
     case Holder::Check1:
         return Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     default:
@@ -427,10 +419,6 @@ void Form1::setText(Holder holder, const QString& text) {
     switch (holder) {
     case Holder::Combo1:
         Combo1->setEditText(text);
-        return;
-    case Holder::Label1:
-        Label1->setText(text);
-        fitLabel1();
         return;
     case Holder::Check1:
         Check1->setChecked(text == QLatin1String("1"));
@@ -451,12 +439,24 @@ void Form1::applyWindowHeight() {
     // is set again whenever the window moves or resizes.
     const int frame = isVisible() ? frameGeometry().height() - geometry().height() : 0;
     heightAwaitsFrame_ = frame <= 0;
-    resize(width(), std::max(1, pixelsFor(this, heightTwips_) - frame));
+    const int wanted = std::max(1, pixelsFor(this, heightTwips_) - frame);
+    // Qt takes a requested size as the window's at once and the window system's reports of
+    // earlier requests may still follow: asking for a size Qt believes the window has (from
+    // such a report) sends nothing, so ask once more when the next report comes in.
+    heightUnconfirmed_ = isVisible() && height() == wanted && requestedHeight_ != wanted;
+    requestedHeight_ = wanted;
+    resize(width(), wanted);
 }
 
 bool Form1::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     const QEvent::Type type = event->type();
+    if (heightUnconfirmed_ && type == QEvent::Resize) {
+        heightUnconfirmed_ = false;
+        if (height() != requestedHeight_) {
+            resize(width(), requestedHeight_);
+        }
+    }
     if (heightAwaitsFrame_ &&
         (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) && isVisible() &&
         frameGeometry().height() > geometry().height()) {
@@ -466,19 +466,12 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::setCheck1TopTwips(int twips) {
-    check1TopTwips_ = twips;
     Check1->move(Check1->x(), pixelsFor(this, twips));
 }
 
 void Form1::setDropTargetVisible(int index, bool visible) {
     if (DropTarget* target = dropTarget(index)) {
         target->setVisible(visible);
-    }
-}
-
-void Form1::resetDropTargetModes() {
-    for (int i = 0; i < 4; ++i) {
-        dropTarget(i)->resetDragDropModes();
     }
 }
 

@@ -55,14 +55,8 @@ public:
 
     // The settings window, loaded hidden (its load handler first) when touched while closed.
     Form2* form2();
-    bool isForm2Loaded() const { return !form2_.isNull(); }
-    Form3* form3IfOpen() const;
     // The progress window while a folder paste shows it.
     Form99* progressWindow() const;
-    PasteEngine& engine() { return *engine_; }
-    int windowHeightTwips() const { return heightTwips_; }
-    int check1TopTwips() const { return check1TopTwips_; }
-    int label1WidthTwips() const { return label1WidthTwips_; }
     DropTarget* dropTarget(int index) const;
 
     // Holders.
@@ -76,7 +70,6 @@ public:
     void setWindowHeightTwips(int twips) override;
     void setCheck1TopTwips(int twips) override;
     void setDropTargetVisible(int index, bool visible) override;
-    void resetDropTargetModes() override;
     void setFolderButtonVisible(bool visible) override;
     void showPercentSizeInput(bool percent) override;
     void applyNoWorkbookLayout() override;
@@ -155,8 +148,8 @@ private:
     QPointer<Form3> form3_;
     int heightTwips_ = 0;
     bool heightAwaitsFrame_ = false;
-    int check1TopTwips_ = 5760;
-    int label1WidthTwips_ = 1335;
+    int requestedHeight_ = 0;
+    bool heightUnconfirmed_ = false;
     bool unloaded_ = false;
 };
 

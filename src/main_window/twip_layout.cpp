@@ -8,10 +8,6 @@ int pixelsFor(const QWidget* widget, int twips) {
     return twipsToPixels(twips, widget->logicalDpiY());
 }
 
-int twipsFor(const QWidget* widget, int pixels) {
-    return pixelsToTwips(pixels, widget->logicalDpiY());
-}
-
 void placeTwips(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(pixelsFor(widget, left), pixelsFor(widget, top), pixelsFor(widget, width),
                         pixelsFor(widget, height));

@@ -23,8 +23,6 @@ public:
     virtual void setCheck1TopTwips(int twips) = 0;
     // 0 ... 3 for Picture0 ... Picture3.
     virtual void setDropTargetVisible(int index, bool visible) = 0;
-    // OLEDragMode 0, OLEDropMode 1 on all four targets (drops raise the drop handler).
-    virtual void resetDropTargetModes() = 0;
     virtual void setFolderButtonVisible(bool visible) = 0;
     // Combo1 with "㎝" (false) or Text5 with " %" (true).
     virtual void showPercentSizeInput(bool percent) = 0;

@@ -7,39 +7,37 @@ namespace velmora::testing {
 
 namespace {
 
-// A queued file dialog answer; with none queued the dialog is cancelled.
-std::optional<QString> takeAnswer(std::deque<std::optional<QString>>& answers) {
-    QString path;
-    bool chosen = false;
+// The next queued answer, or `otherwise` when none is queued.
+template <typename T> T take(std::deque<T>& answers, T otherwise) {
     if (!answers.empty()) {
-        chosen = answers.front().has_value();
-        path = answers.front().value_or(QString());
+        otherwise = answers.front();
         answers.pop_front();
     }
-    return chosen ? std::optional<QString>(path) : std::nullopt;
+    return otherwise;
+}
+
+void run(const std::function<void()>& hook) {
+    if (hook) {
+        hook();
+    }
 }
 
 } // namespace
 
+void PrintTo(const ShownMessage& message, std::ostream* os) {
+    *os << '"' << message.text.toStdString() << "\" (style " << message.style << ')';
+}
+
 MessageAnswer RecordingInteraction::messageBox(const QString& text, int style) {
     messages.push_back({text, style});
-    if (messageAnswers.empty()) {
-        return MessageAnswer::Ok;
-    }
-    const MessageAnswer answer = messageAnswers.front();
-    messageAnswers.pop_front();
-    return answer;
+    return take(messageAnswers, MessageAnswer::Ok);
 }
 
 MessageAnswer RecordingInteraction::officeNotAnswering(const std::function<bool()>& waiting) {
     messages.push_back({kOfficeNotAnsweringMessage, kStyleExclamationOkCancel});
-    if (onNotAnswering) {
-        onNotAnswering();
-    }
+    run(onNotAnswering);
     if (!notAnsweringAnswers.empty()) {
-        const MessageAnswer answer = notAnsweringAnswers.front();
-        notAnsweringAnswers.pop_front();
-        return answer;
+        return take(notAnsweringAnswers, MessageAnswer::Ok);
     }
     while (waiting()) {
         QCoreApplication::processEvents();
@@ -51,22 +49,25 @@ MessageAnswer RecordingInteraction::officeNotAnswering(const std::function<bool(
 std::optional<QString> RecordingInteraction::getOpenFileName(const QString& filter,
                                                              const QString& title) {
     openDialogs.emplace_back(filter, title);
-    return takeAnswer(openAnswers);
+    return take(openAnswers, std::optional<QString>());
 }
 
 std::optional<QString> RecordingInteraction::getSaveFileName(const SaveDialogOptions& options) {
     saveDialogs.push_back(options);
-    return takeAnswer(saveAnswers);
+    return take(saveAnswers, std::optional<QString>());
 }
 
 void RecordingInteraction::processEvents() {
-    if (onProcessEvents) {
-        onProcessEvents();
-    }
+    run(onProcessEvents);
 }
 
 void RecordingInteraction::openUrl(const QString& url) {
     openedUrls << url;
+    run(onOpenUrl);
 }
 
 } // namespace velmora::testing
+
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}

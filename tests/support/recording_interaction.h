@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 namespace velmora::testing {
@@ -15,7 +16,11 @@ namespace velmora::testing {
 struct ShownMessage {
     QString text;
     int style;
+    bool operator==(const ShownMessage&) const = default;
 };
+// What a test expects to have been shown: EXPECT_EQ(ui.messages, Messages{{text, style}}).
+using Messages = std::vector<ShownMessage>;
+void PrintTo(const ShownMessage& message, std::ostream* os);
 
 class RecordingInteraction : public UserInteraction {
 public:
@@ -38,6 +43,8 @@ public:
     std::function<void()> onNotAnswering;
     // Runs at each processEvents call (to act "while the window paints").
     std::function<void()> onProcessEvents;
+    // Runs when a link is opened (to let it fail).
+    std::function<void()> onOpenUrl;
 
     std::vector<ShownMessage> messages;
     std::vector<std::pair<QString, QString>> openDialogs; // filter, title
@@ -46,3 +53,6 @@ public:
 };
 
 } // namespace velmora::testing
+
+// Test output shows QStrings as their UTF-8 text.
+void PrintTo(const QString& text, std::ostream* os);

@@ -20,16 +20,21 @@ bool dragAndDrop(QWidget* target, const QStringList& files, const QString& plain
     if (!plainText.isEmpty()) {
         data.setText(plainText);
     }
+    // As a Shift-drag: the source offers every action and proposes Move.
     const QPoint centre = target->rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) {
-        return false;
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(centre, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QDragMoveEvent move(centre, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QDropEvent drop(QPointF(centre), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    for (QDropEvent* event :
+         {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+        QCoreApplication::sendEvent(target, event);
+        if (!event->isAccepted() || event->dropAction() != Qt::CopyAction) {
+            return false;
+        }
     }
-    QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
     QCoreApplication::processEvents();
-    return drop.isAccepted();
+    return true;
 }
 
 } // namespace velmora::testing
