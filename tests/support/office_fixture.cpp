@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 
 #include <signal.h>
@@ -48,11 +49,14 @@ using calc::Reference;
 using calc::toOU;
 using calc::toQ;
 using css::uno::Any;
-using css::uno::UNO_QUERY;
-using css::uno::UNO_QUERY_THROW;
 using rtl::OUString;
 
 namespace {
+
+// `object` as the UNO interface I.
+template <class I, class T> Reference<I> as(const T& object) {
+    return Reference<I>(object, css::uno::UNO_QUERY_THROW);
+}
 
 // "pid (comm) S ppid ...": the command, the state letter and the parent.
 struct Stat {
@@ -63,10 +67,7 @@ struct Stat {
 
 Stat statOf(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray text = file.readAll();
+    const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const auto open = text.indexOf('('), close = text.lastIndexOf(')');
     const QList<QByteArray> fields = text.mid(close + 2).split(' ');
     if (open < 0 || close < open || fields.size() < 2) {
@@ -77,7 +78,7 @@ Stat statOf(const QString& path) {
 
 } // namespace
 
-// The test's own UNO connection to the office, beside the link under test.
+// The tests' own UNO connection to the office, beside the link under test.
 struct OfficeProcess::Uno {
     QString pipe;
     std::shared_ptr<calc::Session> session;
@@ -91,16 +92,17 @@ struct OfficeProcess::Uno {
         return *session;
     }
     template <class F> auto call(F&& f) { return live().call("prepare or read the office", f); }
-    Reference<css::frame::XModel> model(const QString& book) {
-        if (book.isEmpty()) {
-            return calc::activeModel(*session);
-        }
+    // The workbook of that name, or the active one.
+    Reference<css::frame::XModel> model(const QString& book = {}) {
         for (const auto& m : session->spreadsheetDocuments()) {
             if (calc::Session::documentName(m) == book) {
                 return m;
             }
         }
-        throw SpreadsheetError(QStringLiteral("No workbook ") + book);
+        if (!book.isEmpty()) {
+            throw SpreadsheetError(QStringLiteral("No workbook ") + book);
+        }
+        return calc::activeModel(*session);
     }
     Reference<css::sheet::XSpreadsheet> sheet(const QString& book = {}) {
         return calc::activeSheetOf(model(book));
@@ -109,22 +111,24 @@ struct OfficeProcess::Uno {
         return sheet(book)->getCellRangeByName(toOU(address));
     }
     Reference<css::container::XIndexAccess> page(const QString& book = {}) {
-        return {
-            Reference<css::drawing::XDrawPageSupplier>(sheet(book), UNO_QUERY_THROW)->getDrawPage(),
-            UNO_QUERY_THROW};
+        return as<css::container::XIndexAccess>(
+            as<css::drawing::XDrawPageSupplier>(sheet(book))->getDrawPage());
     }
-    Reference<css::view::XSelectionSupplier> view(const QString& book = {}) {
-        return {model(book)->getCurrentController(), UNO_QUERY_THROW};
+    Reference<css::view::XSelectionSupplier> view() {
+        return as<css::view::XSelectionSupplier>(model()->getCurrentController());
     }
     Reference<css::document::XUndoManager> undo(const QString& book) {
-        return Reference<css::document::XUndoManagerSupplier>(model(book), UNO_QUERY_THROW)
-            ->getUndoManager();
+        return as<css::document::XUndoManagerSupplier>(model(book))->getUndoManager();
     }
-    // Of a column or a row.
+    Reference<css::uno::XInterface> create(const char* service) {
+        return as<css::lang::XMultiServiceFactory>(model())->createInstance(
+            OUString::createFromAscii(service));
+    }
+    // Width or Height of a column or a row.
     template <class Axis>
-    void setSize(const Reference<Axis>& all, int index, const char* name, double points) {
-        Reference<css::beans::XPropertySet>(all->getByIndex(index - 1), UNO_QUERY_THROW)
-            ->setPropertyValue(OUString::createFromAscii(name), Any(calc::pointsToHmm(points)));
+    void setSize(const Reference<Axis>& all, int index, const char* property, double points) {
+        as<css::beans::XPropertySet>(all->getByIndex(index - 1))
+            ->setPropertyValue(OUString::createFromAscii(property), Any(calc::pointsToHmm(points)));
     }
 };
 
@@ -137,7 +141,8 @@ QString OfficeProcess::unusedPipeName() {
 }
 
 OfficeProcess::OfficeProcess(const QString& pipeName, Display display)
-    : pipeName_(pipeName.isEmpty() ? unusedPipeName() : pipeName) {
+    : pipeName_(pipeName.isEmpty() ? unusedPipeName() : pipeName), uno_(std::make_unique<Uno>()) {
+    uno_->pipe = pipeName_;
     QStringList arguments = {
         QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
         QStringLiteral("-env:UserInstallation=") + profileUrl(),
@@ -145,40 +150,37 @@ OfficeProcess::OfficeProcess(const QString& pipeName, Display display)
     if (display == Display::Headless) {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
     }
-    launcher_.setProgram(QStringLiteral("/usr/lib/libreoffice/program/soffice"));
-    launcher_.setArguments(arguments);
     launcher_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     launcher_.setStandardOutputFile(QProcess::nullDevice());
     // A group of its own, so that a launcher that never reached the pipe ends with all it
     // started.
     launcher_.setChildProcessModifier([] { ::setpgid(0, 0); });
-    launcher_.start();
+    launcher_.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"), arguments);
     if (!profile_.isValid() || !work_.isValid() || !launcher_.waitForStarted(10000)) {
         throw std::runtime_error("the office did not start");
     }
     launcherPid_ = launcher_.processId();
-    uno_ = std::make_unique<Uno>();
-    uno_->pipe = pipeName_;
+    // A fresh profile makes the first soffice.bin restart itself: the one that answers is the
+    // one to signal.
     QElapsedTimer clock;
     clock.start();
-    for (;;) {
+    while (officePid_ == 0) {
         try {
-            // A fresh profile makes the first soffice.bin restart itself: the one that answers
-            // is the one to signal.
             officePid_ = uno_->live().officePid();
-            break;
         } catch (const SpreadsheetError&) {
-            if (clock.elapsed() > 60000 || launcher_.state() == QProcess::NotRunning) {
-                stop();
-                throw std::runtime_error("the office did not open its pipe");
-            }
             QThread::msleep(100);
+        }
+        if (officePid_ == 0 &&
+            (clock.elapsed() > 60000 || launcher_.state() != QProcess::Running)) {
+            stop();
+            throw std::runtime_error("the office did not open its pipe");
         }
     }
     if (!isOurs()) {
         stop();
         throw std::runtime_error("another office answers on the pipe " + pipeName_.toStdString());
     }
+    link_ = makeLink();
 }
 
 OfficeProcess::~OfficeProcess() {
@@ -195,13 +197,6 @@ std::unique_ptr<ExcelLink> OfficeProcess::makeLink(CalcLinkOptions options) cons
     return makeCalcLink(options);
 }
 
-ExcelLink& OfficeProcess::link() {
-    if (!link_) {
-        link_ = makeLink();
-    }
-    return *link_;
-}
-
 // Signals go only to the soffice.bin our launcher started, never to a process that took over
 // its PID.
 bool OfficeProcess::isOurs() const {
@@ -209,41 +204,40 @@ bool OfficeProcess::isOurs() const {
     return officePid_ > 0 && stat.command == "soffice.bin" && stat.parent == launcherPid_;
 }
 
-void OfficeProcess::suspend() {
+void OfficeProcess::signal(int number) const {
     if (!isOurs()) {
         throw std::runtime_error("the office is not running");
     }
-    ::kill(static_cast<pid_t>(officePid_), SIGSTOP);
+    ::kill(static_cast<pid_t>(officePid_), number);
+}
+
+void OfficeProcess::suspend() {
+    signal(SIGSTOP);
     // A stop takes hold thread by thread; on a busy machine a call sent right after kill(2)
     // could still be answered.
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(officePid_));
-    const auto allStopped = [&] {
+    QElapsedTimer clock;
+    clock.start();
+    for (bool stopped = false; !stopped; QThread::msleep(1)) {
         const QStringList ids = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        return std::all_of(ids.begin(), ids.end(), [&](const QString& id) {
+        stopped = std::all_of(ids.begin(), ids.end(), [&](const QString& id) {
             const char state = statOf(tasks.filePath(id + QStringLiteral("/stat"))).state;
             return state == 'T' || state == 0; // 0: the thread ended
         });
-    };
-    QElapsedTimer clock;
-    clock.start();
-    while (!allStopped()) {
         if (clock.elapsed() > 10000) {
             throw std::runtime_error("the office did not stop");
         }
-        QThread::msleep(1);
     }
 }
 
 void OfficeProcess::resume() {
     if (isOurs()) {
-        ::kill(static_cast<pid_t>(officePid_), SIGCONT);
+        signal(SIGCONT);
     }
 }
 
 void OfficeProcess::kill() {
-    if (isOurs()) {
-        ::kill(static_cast<pid_t>(officePid_), SIGKILL);
-    }
+    signal(SIGKILL);
 }
 
 bool OfficeProcess::running() const {
@@ -256,7 +250,7 @@ void OfficeProcess::stop() {
     if (ours) {
         ::kill(static_cast<pid_t>(officePid_), SIGCONT);
         ::kill(static_cast<pid_t>(officePid_), SIGKILL);
-    } else if (launcherPid_ > 0 && launcher_.state() != QProcess::NotRunning) {
+    } else if (launcher_.state() != QProcess::NotRunning) {
         // Still our unreaped child, so the group is nobody else's.
         ::kill(static_cast<pid_t>(-launcherPid_), SIGKILL);
     }
@@ -269,12 +263,12 @@ void OfficeProcess::stop() {
     // and then.
     QElapsedTimer clock;
     clock.start();
-    while (uno_ && uno_->session && !uno_->session->broken() && clock.elapsed() < 5000) {
+    while (uno_->session && !uno_->session->broken() && clock.elapsed() < 5000) {
         QThread::msleep(10);
     }
     QThread::msleep(200);
     link_.reset();
-    uno_.reset();
+    uno_->session.reset();
     if (ours) {
         // The stale socket of our killed office.
         QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName_));
@@ -284,60 +278,52 @@ void OfficeProcess::stop() {
 
 void OfficeProcess::addWorkbook(const QString& name) {
     uno_->call([&] {
-        auto component =
-            Reference<css::frame::XComponentLoader>(uno_->session->desktop(), UNO_QUERY_THROW)
-                ->loadComponentFromURL("private:factory/scalc", "_blank", 0, {});
+        const auto component = as<css::frame::XComponentLoader>(uno_->session->desktop())
+                                   ->loadComponentFromURL("private:factory/scalc", "_blank", 0, {});
         css::beans::PropertyValue filter;
         filter.Name = "FilterName";
         filter.Value <<= OUString("calc8");
-        Reference<css::frame::XStorable>(component, UNO_QUERY_THROW)
-            ->storeAsURL(toOU(QUrl::fromLocalFile(QDir(workDir()).filePath(name))
-                                  .toString(QUrl::FullyEncoded)),
-                         css::uno::Sequence<css::beans::PropertyValue>(&filter, 1));
+        as<css::frame::XStorable>(component)->storeAsURL(
+            toOU(QUrl::fromLocalFile(QDir(workDir()).filePath(name)).toString(QUrl::FullyEncoded)),
+            css::uno::Sequence<css::beans::PropertyValue>(&filter, 1));
     });
 }
 
 void OfficeProcess::closeAllWorkbooks() {
     uno_->call([&] {
         for (const auto& model : uno_->session->spreadsheetDocuments()) {
-            Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+            as<css::util::XCloseable>(model)->close(true);
         }
     });
 }
 
 void OfficeProcess::setColumnWidth(int column, double points) {
     uno_->call([&] {
-        uno_->setSize(
-            Reference<css::table::XColumnRowRange>(uno_->sheet(), UNO_QUERY_THROW)->getColumns(),
-            column, "Width", points);
+        uno_->setSize(as<css::table::XColumnRowRange>(uno_->sheet())->getColumns(), column, "Width",
+                      points);
     });
 }
 
 void OfficeProcess::setRowHeight(int row, double points) {
     uno_->call([&] {
-        uno_->setSize(
-            Reference<css::table::XColumnRowRange>(uno_->sheet(), UNO_QUERY_THROW)->getRows(), row,
-            "Height", points);
+        uno_->setSize(as<css::table::XColumnRowRange>(uno_->sheet())->getRows(), row, "Height",
+                      points);
     });
 }
 
 void OfficeProcess::merge(const QString& address) {
-    uno_->call([&] {
-        Reference<css::util::XMergeable>(uno_->cells(address), UNO_QUERY_THROW)->merge(true);
-    });
+    uno_->call([&] { as<css::util::XMergeable>(uno_->cells(address))->merge(true); });
 }
 
 void OfficeProcess::addRectangle(const QString& name, double left, double top, double width,
                                  double height) {
     uno_->call([&] {
-        Reference<css::drawing::XShape> shape(
-            Reference<css::lang::XMultiServiceFactory>(uno_->model({}), UNO_QUERY_THROW)
-                ->createInstance("com.sun.star.drawing.RectangleShape"),
-            UNO_QUERY_THROW);
-        Reference<css::drawing::XShapes>(uno_->page(), UNO_QUERY_THROW)->add(shape);
+        const auto shape =
+            as<css::drawing::XShape>(uno_->create("com.sun.star.drawing.RectangleShape"));
+        as<css::drawing::XShapes>(uno_->page())->add(shape);
         shape->setSize({calc::pointsToHmm(width), calc::pointsToHmm(height)});
         shape->setPosition({calc::pointsToHmm(left), calc::pointsToHmm(top)});
-        Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+        as<css::container::XNamed>(shape)->setName(toOU(name));
     });
 }
 
@@ -351,21 +337,13 @@ QStringList OfficeProcess::shapeNamesBackToFront() {
 
 void OfficeProcess::select(const QString& address, const QString& cursorCell) {
     uno_->call([&] {
-        if (cursorCell.isEmpty()) {
-            uno_->view()->select(Any(uno_->cells(address)));
-            return;
-        }
         // Two ranges, the cursor cell first: the view puts its cursor on the first range's
         // corner and marks their union, the range itself.
-        Reference<css::sheet::XSheetCellRangeContainer> ranges(
-            Reference<css::lang::XMultiServiceFactory>(uno_->model({}), UNO_QUERY_THROW)
-                ->createInstance("com.sun.star.sheet.SheetCellRanges"),
-            UNO_QUERY_THROW);
-        for (const QString& part : {cursorCell, address}) {
+        const auto ranges = as<css::sheet::XSheetCellRangeContainer>(
+            uno_->create("com.sun.star.sheet.SheetCellRanges"));
+        for (const QString& part : {cursorCell.isEmpty() ? address : cursorCell, address}) {
             ranges->addRangeAddress(
-                Reference<css::sheet::XCellRangeAddressable>(uno_->cells(part), UNO_QUERY_THROW)
-                    ->getRangeAddress(),
-                false);
+                as<css::sheet::XCellRangeAddressable>(uno_->cells(part))->getRangeAddress(), false);
         }
         uno_->view()->select(Any(ranges));
     });
@@ -375,9 +353,8 @@ void OfficeProcess::selectShape(const QString& name) {
     uno_->call([&] {
         const auto page = uno_->page();
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
-            Reference<css::container::XNamed> shape(page->getByIndex(i), UNO_QUERY_THROW);
-            if (toQ(shape->getName()) == name) {
-                uno_->view()->select(Any(shape));
+            if (toQ(as<css::container::XNamed>(page->getByIndex(i))->getName()) == name) {
+                uno_->view()->select(page->getByIndex(i));
             }
         }
     });
@@ -385,32 +362,26 @@ void OfficeProcess::selectShape(const QString& name) {
 
 QList<CalcShapeInfo> OfficeProcess::shapes(const QString& book) {
     return uno_->call([&] {
-        std::vector<std::pair<sal_Int32, CalcShapeInfo>> found;
+        std::map<sal_Int32, CalcShapeInfo> found; // by stacking order
         const auto page = uno_->page(book);
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
-            Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY_THROW);
-            Reference<css::beans::XPropertySet> props(shape, UNO_QUERY_THROW);
-            CalcShapeInfo info{
-                toQ(Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->getName()),
-                bool(Reference<css::lang::XServiceInfo>(shape, UNO_QUERY_THROW)
-                         ->supportsService("com.sun.star.drawing.GraphicObjectShape")),
-                calc::hmmToPoints(shape->getPosition().X),
-                calc::hmmToPoints(shape->getPosition().Y),
-                calc::hmmToPoints(shape->getSize().Width),
-                calc::hmmToPoints(shape->getSize().Height),
-                {}};
-            Reference<css::sheet::XCellRangeAddressable> anchor(props->getPropertyValue("Anchor"),
-                                                                UNO_QUERY);
-            if (anchor.is()) {
-                const auto a = anchor->getRangeAddress();
-                info.anchorCell = calc::cellAddress(a.StartColumn, a.StartRow);
-            }
+            const auto shape = as<css::drawing::XShape>(page->getByIndex(i));
+            const auto props = as<css::beans::XPropertySet>(shape);
+            const Reference<css::sheet::XCellRangeAddressable> anchor(
+                props->getPropertyValue("Anchor"), css::uno::UNO_QUERY);
             sal_Int32 z = 0;
             props->getPropertyValue("ZOrder") >>= z;
-            found.emplace_back(z, info);
+            found[z] = {toQ(as<css::container::XNamed>(shape)->getName()),
+                        bool(as<css::lang::XServiceInfo>(shape)->supportsService(
+                            "com.sun.star.drawing.GraphicObjectShape")),
+                        calc::hmmToPoints(shape->getPosition().X),
+                        calc::hmmToPoints(shape->getPosition().Y),
+                        calc::hmmToPoints(shape->getSize().Width),
+                        calc::hmmToPoints(shape->getSize().Height),
+                        anchor.is() ? calc::cellAddress(anchor->getRangeAddress().StartColumn,
+                                                        anchor->getRangeAddress().StartRow)
+                                    : QString()};
         }
-        std::stable_sort(found.begin(), found.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
         QList<CalcShapeInfo> result;
         for (const auto& [z, info] : found) {
             result << info;
@@ -422,10 +393,9 @@ QList<CalcShapeInfo> OfficeProcess::shapes(const QString& book) {
 QStringList OfficeProcess::sheetNames(const QString& book) {
     return uno_->call([&] {
         QStringList names;
-        for (const auto& name :
-             Reference<css::sheet::XSpreadsheetDocument>(uno_->model(book), UNO_QUERY_THROW)
-                 ->getSheets()
-                 ->getElementNames()) {
+        for (const auto& name : as<css::sheet::XSpreadsheetDocument>(uno_->model(book))
+                                    ->getSheets()
+                                    ->getElementNames()) {
             names << toQ(name);
         }
         return names;
@@ -434,19 +404,12 @@ QStringList OfficeProcess::sheetNames(const QString& book) {
 
 QStringList OfficeProcess::selectedShapeNames() {
     return uno_->call([&] {
-        const Any selected = uno_->view()->getSelection();
         QStringList names;
-        const auto add = [&](const Any& item) {
-            Reference<css::drawing::XShape> shape(item, UNO_QUERY);
-            if (shape.is()) {
-                names << toQ(Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->getName());
-            }
-        };
-        Reference<css::drawing::XShapes> shapes(selected, UNO_QUERY);
+        const Reference<css::drawing::XShapes> shapes(uno_->view()->getSelection(),
+                                                      css::uno::UNO_QUERY);
         for (sal_Int32 i = 0; shapes.is() && i < shapes->getCount(); ++i) {
-            add(shapes->getByIndex(i));
+            names << toQ(as<css::container::XNamed>(shapes->getByIndex(i))->getName());
         }
-        add(selected);
         return names;
     });
 }
@@ -470,10 +433,10 @@ void OfficeProcess::undo(const QString& book) {
 }
 
 bool OfficeProcess::inUndoContext(const QString& book) {
+    // Undo is impossible inside a context, which is itself the newest undo action.
     return uno_->call([&] {
-        // Undo is impossible inside a context, which is itself the newest undo action.
-        const auto manager = uno_->undo(book);
-        return !manager->isUndoPossible() && manager->getAllUndoActionTitles().hasElements();
+        return !uno_->undo(book)->isUndoPossible() &&
+               uno_->undo(book)->getAllUndoActionTitles().hasElements();
     });
 }
 
@@ -501,8 +464,7 @@ void OfficeProcess::disconnect() {
 
 bool OfficeProcess::answers(const QString& pipeName) {
     try {
-        calc::Session::connect(std::make_shared<calc::LinkState>(), pipeName);
-        return true;
+        return calc::Session::connect(std::make_shared<calc::LinkState>(), pipeName) != nullptr;
     } catch (const SpreadsheetError&) {
         return false;
     }

@@ -49,7 +49,7 @@ public:
     // Whether any office answers on the pipe.
     static bool answers(const QString& pipeName);
 
-    ExcelLink& link() override;
+    ExcelLink& link() override { return *link_; }
     // Saved in workDir() under `name`.
     void addWorkbook(const QString& name) override;
     void closeAllWorkbooks() override;
@@ -83,14 +83,15 @@ public:
 
 private:
     bool isOurs() const;
+    void signal(int number) const;
     void stop();
 
     struct Uno;
     QString pipeName_;
+    std::unique_ptr<Uno> uno_;
     QTemporaryDir profile_, work_;
     QProcess launcher_;
     qint64 launcherPid_ = 0, officePid_ = 0;
-    std::unique_ptr<Uno> uno_;
     std::unique_ptr<ExcelLink> link_;
 };
 
