@@ -6,8 +6,8 @@
 // The office is headless; with VELMORA_BENCH_OFFICE=visible (under xvfb-run) it paints into a
 // window as a user's office does, which is where large pictures cost most.
 
+#include "bench_office.h"
 #include "form1.h"
-#include "office_fixture.h"
 #include "recording_interaction.h"
 #include "settings_store.h"
 #include "single_instance.h"
@@ -71,7 +71,7 @@ struct Pass {
     // on the sheet.
     std::vector<double> photoMs;
     // Where the pictures ended up, in the order they went in.
-    QList<CalcShapeInfo> placed;
+    QList<testing::CalcShapeInfo> placed;
     bool ok = false;
 };
 
@@ -88,9 +88,9 @@ double meanMs(const Pass& a, const Pass& b, std::size_t from, std::size_t to) {
 // picture in view after each insert, so pictures left at their original size would make the
 // loop measure painting rather than inserting.
 Pass bareInsertLoop(testing::OfficeProcess& office, const QStringList& photos,
-                    const QList<CalcShapeInfo>& places, const QString& book) {
-    office.admin().closeAllWorkbooks();
-    office.createWorkbook(book);
+                    const QList<testing::CalcShapeInfo>& places, const QString& book) {
+    office.closeAllWorkbooks();
+    office.addWorkbook(book);
     auto link = office.makeLink();
     link->setWaitSettings(kPasteWaitSettings);
     auto app = link->attach();
@@ -106,17 +106,17 @@ Pass bareInsertLoop(testing::OfficeProcess& office, const QStringList& photos,
     }
     pass.seconds = seconds(Clock::now() - start);
     app->setScreenUpdating(true);
-    pass.ok = office.admin().shapes(book).size() == photos.size();
+    pass.ok = office.shapes(book).size() == photos.size();
     app.reset();
-    office.admin().closeAllWorkbooks();
+    office.closeAllWorkbooks();
     return pass;
 }
 
 // The folder button of the main window, as the user presses it.
 Pass folderPaste(testing::OfficeProcess& office, const QStringList& photos, const QString& book) {
-    office.admin().closeAllWorkbooks();
-    office.createWorkbook(book);
-    office.admin().select({}, QStringLiteral("B3"));
+    office.closeAllWorkbooks();
+    office.addWorkbook(book);
+    office.select(QStringLiteral("B3"));
     testing::TempStore tempStore;
     SettingsStore store;
     store.SaveSetting(QStringLiteral("Option"), QStringLiteral("Option4"));
@@ -145,12 +145,12 @@ Pass folderPaste(testing::OfficeProcess& office, const QStringList& photos, cons
         for (std::size_t i = 0; i + 1 < photoStarts.size(); ++i) {
             pass.photoMs.push_back(seconds(photoStarts[i + 1] - photoStarts[i]) * 1000);
         }
-        pass.placed = office.admin().shapes(book);
+        pass.placed = office.shapes(book);
         pass.ok = ui.messages.empty() && pass.placed.size() == photos.size() &&
                   pass.photoMs.size() == static_cast<std::size_t>(photos.size());
         form.close();
     }
-    office.admin().closeAllWorkbooks();
+    office.closeAllWorkbooks();
     return pass;
 }
 
@@ -167,11 +167,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const auto display = testing::benchOfficeDisplay();
+    const auto display = bench::officeDisplay();
     testing::OfficeProcess office({}, display);
     std::printf("%d photos per size into a %s office; each figure is the mean of two "
                 "passes (folder, bare, bare, folder)\n",
-                count, testing::displayName(display));
+                count, bench::displayName(display));
     std::printf("%-10s %16s %14s %7s %22s %22s\n", "photo", "folder ms/photo", "bare ms/photo",
                 "ratio", "folder first/last 10", "bare first/last 10");
 

@@ -4,7 +4,7 @@
 // (controllers locked).
 // Prints medians; fails nothing.
 
-#include "office_fixture.h"
+#include "bench_office.h"
 #include "test_photos.h"
 
 #include <QCoreApplication>
@@ -69,9 +69,9 @@ int main(int argc, char** argv) {
     constexpr int kSmallRuns = 15;
     constexpr int kLargeRuns = 5;
     try {
-        const auto display = testing::benchOfficeDisplay();
+        const auto display = bench::officeDisplay();
         testing::OfficeProcess office({}, display);
-        office.createWorkbook(QStringLiteral("Bench.ods"));
+        office.addWorkbook(QStringLiteral("Bench.ods"));
         const QDir dir(office.workDir());
         const QString small =
             testing::writeJpeg(dir.filePath(QStringLiteral("small.jpg")), 640, 480);
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         const Insertion largeCost = insertion(*app, large, kLargeRuns);
 
         std::printf("Calc link against a %s LibreOffice %s (medians)\n",
-                    testing::displayName(display), qPrintable(app->version()));
+                    bench::displayName(display), qPrintable(app->version()));
         std::printf("%-28s %8s %22s %23s\n", "operation", "runs", "screen updating on",
                     "screen updating off");
         std::printf("%-28s %8d %19.1f us %23s\n", "one round trip", kRoundTrips,

@@ -30,24 +30,25 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     constexpr int kPhotos = 100;
     QTemporaryDir dir;
-    testing::FakeSpreadsheet fake;
-    fake.addWorkbook(QStringLiteral("Book1.ods"));
+    QStringList photos;
     for (int i = 0; i < kPhotos; ++i) {
-        const QString path = dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')));
-        QFile file(path);
+        photos << dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')));
+        QFile file(photos.last());
         if (!file.open(QIODevice::WriteOnly)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(photos.last()));
             return 1;
         }
-        fake.registerPicture(path, 640, 480);
     }
 
     std::printf("folder paste of %d photos against the in-memory spreadsheet\n", kPhotos);
     std::printf("%-10s %14s %14s %22s\n", "sizing", "us per photo", "calls/photo",
                 "Calc overhead/photo");
     for (const char* sizing : {"Option1", "Option2", "Option3", "Option4", "Option11"}) {
-        fake.activeSheet()->shapes.clear();
-        fake.clearCalls();
+        testing::FakeSpreadsheet fake;
+        fake.addWorkbook(QStringLiteral("Book1.ods"));
+        for (const QString& photo : photos) {
+            fake.registerPicture(photo, 640, 480);
+        }
         testing::MapHolders holders;
         holders.setText(Holder::Text1, QStringLiteral("Book1.ods"));
         holders.setText(Holder::Text2, QString::fromLatin1(sizing));
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
         holders.setText(Holder::Text25, QStringLiteral("1"));
         holders.setText(Holder::Text26, QStringLiteral("3"));
         testing::RecordingInteraction ui;
-        ui.openAnswers.push_back(dir.filePath(QStringLiteral("IMG_0000.jpg")));
+        ui.openAnswers.push_back(photos.first());
         PasteEngine engine(fake, holders, ui);
         NoProgress progress;
 

@@ -1,19 +1,17 @@
 #pragma once
 
-// An in-memory spreadsheet application: exact cell geometry in points, merged areas,
-// workbooks and sheets, shapes with names and stacking order, version, zoom, screen
-// updating and wait settings, a call log and failure injection on any operation.
-//
-// Operations are logged as "Class.method" with the interface's method names, for example
-// "Application.activeCell", "Worksheet.addPicture", "Shape.setWidth", "Link.attach".
-// Test setup through the SpreadsheetWorld interface and the helpers below is not logged
-// and never fails by injection.
+// An in-memory spreadsheet application that behaves as Calc does where the engine can tell
+// (tests/calc compares the two): cell geometry in points, merged areas, workbooks and sheets,
+// shapes with names and stacking order, version, zoom, screen updating and wait settings, and
+// a failure injectable at any call. Calls through the interface are logged as "Class.method"
+// ("Worksheet.addPicture"); setup and inspection through the members below are not.
 
 #include "spreadsheet.h"
 #include "spreadsheet_world.h"
 
 #include <QHash>
 #include <QPointF>
+#include <QRect>
 #include <QSizeF>
 #include <QStringList>
 
@@ -28,57 +26,32 @@ struct FakeShapeData {
     QString name;
     bool isPicture = false;
     QString fileName;
-    bool linkedToFile = false;
-    bool savedWithDocument = true;
-    double left = 0;
-    double top = 0;
-    double width = 0;
-    double height = 0;
-    double originalWidth = 0;
-    double originalHeight = 0;
-    bool lockAspectRatio = false;
+    double left = 0, top = 0, width = 0, height = 0, originalWidth = 0, originalHeight = 0;
+    bool lockAspectRatio = true;
 };
-
-struct FakeMerge {
-    int row;
-    int column;
-    int rows;
-    int columns;
-};
-
-struct FakeBookData;
 
 struct FakeSheetData {
     QString name;
-    std::weak_ptr<FakeBookData> book;
-    std::map<int, double> columnWidths;
-    std::map<int, double> rowHeights;
-    std::vector<FakeMerge> merges;
+    std::map<int, double> columnWidths, rowHeights;
+    std::vector<QRect> merges;                          // x: column, y: row
     std::vector<std::shared_ptr<FakeShapeData>> shapes; // back to front
-    int activeRow = 1;
-    int activeColumn = 1;
-    std::weak_ptr<FakeShapeData> selectedShape;
+    int activeRow = 1, activeColumn = 1;
+    std::weak_ptr<FakeShapeData> selected;
 };
 
 struct FakeBookData {
     QString name;
     std::vector<std::shared_ptr<FakeSheetData>> sheets;
-    std::weak_ptr<FakeSheetData> activeSheet;
+    std::shared_ptr<FakeSheetData> activeSheet;
     bool open = true;
 };
 
 class FakeSpreadsheet : public ExcelLink, public SpreadsheetWorld {
 public:
-    FakeSpreadsheet() = default;
-    FakeSpreadsheet(const FakeSpreadsheet&) = delete;
-    FakeSpreadsheet& operator=(const FakeSpreadsheet&) = delete;
-
-    // ExcelLink
     ApplicationPtr attach() override;
-    void setWaitSettings(const WaitSettings& settings) override;
+    void setWaitSettings(const WaitSettings& settings) override { waitSettings_ = settings; }
     WaitSettings waitSettings() const override { return waitSettings_; }
 
-    // SpreadsheetWorld
     ExcelLink& link() override { return *this; }
     void addWorkbook(const QString& name) override;
     void closeAllWorkbooks() override;
@@ -89,84 +62,65 @@ public:
                       double height) override;
     QStringList shapeNamesBackToFront() override;
 
-    // The application as a whole. Quitting invalidates every object handed out so far,
-    // also after a later start.
-    void setRunning(bool running);
+    void setRunning(bool running) { running_ = running; }
+    void closeWorkbook(const QString& name);
+    // The top-left cell of `address` becomes the active sheet's active cell.
+    void selectCell(const QString& address);
+    // The file at `path`, even an empty one, reads as a picture of this size in points; others
+    // are read as images at 96 dpi.
+    void registerPicture(const QString& path, double width, double height);
+
+    std::shared_ptr<FakeBookData> book(const QString& name) const; // in any case
+    std::shared_ptr<FakeBookData> activeBook() const { return activeBook_; }
+    FakeSheetData* activeSheet() const {
+        return activeBook_ ? activeBook_->activeSheet.get() : nullptr;
+    }
+    std::vector<FakeShapeData> pictures() const; // of the active sheet, back to front
+    // Application and workbook objects handed out and still held.
+    int liveObjects() const;
 
     QString version = QStringLiteral("16.0");
     double zoom = 100;
     bool screenUpdating = true;
-    std::vector<bool> screenUpdatingHistory; // every value set through the interface
-    std::vector<double> zoomHistory;
-    std::vector<WaitSettings> waitSettingsHistory;
-    double defaultColumnWidth = 48;
-    double defaultRowHeight = 13.5;
-    int maxRows = 1048576;
-    int maxColumns = 16384; // XFD, as in Calc 7.4 and Excel
-    // Added to the position AddPicture is given, as an old version placed pictures off
-    // their cell when the window was zoomed.
-    QPointF insertionDrift;
+    // Added to a position set while the zoom is not 100 %, as version 12 put pictures off
+    // their cell in a zoomed window.
+    QPointF zoomedDrift;
 
-    // Original size in points of the picture file at `path` (the file must still exist).
-    // Files not registered are read as images at 96 dpi; anything unreadable fails.
-    void registerPicture(const QString& path, double width, double height);
-
-    // More setup and inspection (not logged).
-    void closeWorkbook(const QString& name);
-    // Makes the top-left cell of `address` the active cell of the active sheet.
-    void selectCell(const QString& address);
-    void addSheet(const QString& name); // to the active workbook, not activated
-    // An open workbook by name in any case (as Workbooks(name) finds it), or nullptr.
-    std::shared_ptr<FakeBookData> book(const QString& name);
-    std::shared_ptr<FakeBookData> activeBook() { return activeBook_.lock(); }
-    FakeSheetData* activeSheet();
-    // Pictures of the active sheet, back to front.
-    std::vector<FakeShapeData> pictures();
-    // Live handles to application and workbook objects handed out through the interface.
-    int liveObjects() const;
-
-    // Call log.
     QStringList calls;
-    int callCount(const QString& operation) const;
-    void clearCalls();
-
-    // Failure injection; `nth` counts calls of that operation from 1 (since clearCalls).
-    void failCall(const QString& operation, int nth = 1);
-    // The nth logged call whatever its operation, or every call from the nth on.
-    void failOverallCall(int nth);
-    void failEveryCallFrom(int nth);
-    // Runs `action` just before the nth call of `operation` goes ahead (or fails).
+    // Calls from..to fail (counted over all calls, or over those of `operation` if given).
+    void failCalls(int from, int to, const QString& operation = {});
+    // Runs `action` just before the nth call of `operation`.
     void beforeCall(const QString& operation, int nth, std::function<void()> action);
 
-    // Used by the object implementations.
-    void enter(const QString& operation, int generation);
-    void track(const std::shared_ptr<void>& object);
-    const std::vector<std::shared_ptr<FakeBookData>>& books() const { return books_; }
+    // For the objects handed out.
+    void enter(const char* operation);
     void setActiveBook(const std::shared_ptr<FakeBookData>& book) { activeBook_ = book; }
+    const std::vector<std::shared_ptr<FakeBookData>>& books() const { return books_; }
     QSizeF pictureSize(const QString& path) const;
+    template <class T> std::shared_ptr<T> handOut(std::shared_ptr<T> object) {
+        handedOut_.push_back(object);
+        return object;
+    }
 
 private:
     struct Rule {
-        QString operation; // empty: any
-        int from;
-        int to;
+        QString operation;
+        int from, to;
     };
     struct Hook {
         QString operation;
         int nth;
         std::function<void()> action;
     };
-
     bool running_ = true;
-    int generation_ = 0;
     WaitSettings waitSettings_ = kIdleWaitSettings;
     std::vector<std::shared_ptr<FakeBookData>> books_;
-    std::weak_ptr<FakeBookData> activeBook_;
+    std::shared_ptr<FakeBookData> activeBook_;
     QHash<QString, QSizeF> pictureSizes_;
     QHash<QString, int> counts_;
     std::vector<Rule> rules_;
     std::vector<Hook> hooks_;
-    std::vector<std::weak_ptr<void>> tracked_;
+    std::vector<std::weak_ptr<void>> handedOut_;
 };
 
 } // namespace velmora::testing

@@ -1,17 +1,43 @@
 #include "office_fixture.h"
 
-#include "calc_link.h"
+#include "calc_objects.h"
+#include "uno_session.h"
+
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XShapes.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/table/XTableColumns.hpp>
+#include <com/sun/star/table/XTableRows.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 
 #include <signal.h>
@@ -19,53 +45,92 @@
 
 namespace velmora::testing {
 
+using calc::Reference;
+using calc::toOU;
+using calc::toQ;
+using css::uno::Any;
+using rtl::OUString;
+
 namespace {
 
-constexpr char kOfficeProgram[] = "/usr/lib/libreoffice/program/soffice";
+// `object` as the UNO interface I.
+template <class I, class T> Reference<I> as(const T& object) {
+    return Reference<I>(object, css::uno::UNO_QUERY_THROW);
+}
 
-// The parent and command name of a process, from /proc/<pid>/stat ("pid (comm) state ppid").
-struct ProcessStat {
+// "pid (comm) S ppid ...": the command, the state letter and the parent.
+struct Stat {
     QByteArray command;
+    char state = 0;
     qint64 parent = 0;
 };
 
-ProcessStat statOf(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray text = file.readAll();
-    const int open = text.indexOf('(');
-    const int close = text.lastIndexOf(')');
+Stat statOf(const QString& path) {
+    QFile file(path);
+    const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const auto open = text.indexOf('('), close = text.lastIndexOf(')');
     const QList<QByteArray> fields = text.mid(close + 2).split(' ');
     if (open < 0 || close < open || fields.size() < 2) {
         return {};
     }
-    return {text.mid(open + 1, close - open - 1), fields[1].toLongLong()};
-}
-
-// Whether every thread of `pid` is in the stopped state ('T' in /proc/<pid>/task/<tid>/stat).
-bool allThreadsStopped(qint64 pid) {
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    const QStringList ids = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    if (ids.isEmpty()) {
-        return false;
-    }
-    for (const QString& id : ids) {
-        QFile file(tasks.filePath(id + QStringLiteral("/stat")));
-        if (!file.open(QIODevice::ReadOnly)) {
-            continue; // the thread ended
-        }
-        const QByteArray text = file.readAll();
-        const int close = text.lastIndexOf(')');
-        if (close < 0 || close + 2 >= text.size() || text.at(close + 2) != 'T') {
-            return false;
-        }
-    }
-    return true;
+    return {text.mid(open + 1, close - open - 1), fields[0].at(0), fields[1].toLongLong()};
 }
 
 } // namespace
+
+// The tests' own UNO connection to the office, beside the link under test.
+struct OfficeProcess::Uno {
+    QString pipe;
+    std::shared_ptr<calc::Session> session;
+
+    calc::Session& live() {
+        if (!session || session->broken()) {
+            auto state = std::make_shared<calc::LinkState>();
+            state->timeoutMs = 60000;
+            session = calc::Session::connect(state, pipe);
+        }
+        return *session;
+    }
+    template <class F> auto call(F&& f) { return live().call("prepare or read the office", f); }
+    // The workbook of that name, or the active one.
+    Reference<css::frame::XModel> model(const QString& book = {}) {
+        for (const auto& m : session->spreadsheetDocuments()) {
+            if (calc::Session::documentName(m) == book) {
+                return m;
+            }
+        }
+        if (!book.isEmpty()) {
+            throw SpreadsheetError(QStringLiteral("No workbook ") + book);
+        }
+        return calc::activeModel(*session);
+    }
+    Reference<css::sheet::XSpreadsheet> sheet(const QString& book = {}) {
+        return calc::activeSheetOf(model(book));
+    }
+    Reference<css::table::XCellRange> cells(const QString& address, const QString& book = {}) {
+        return sheet(book)->getCellRangeByName(toOU(address));
+    }
+    Reference<css::container::XIndexAccess> page(const QString& book = {}) {
+        return as<css::container::XIndexAccess>(
+            as<css::drawing::XDrawPageSupplier>(sheet(book))->getDrawPage());
+    }
+    Reference<css::view::XSelectionSupplier> view() {
+        return as<css::view::XSelectionSupplier>(model()->getCurrentController());
+    }
+    Reference<css::document::XUndoManager> undo(const QString& book) {
+        return as<css::document::XUndoManagerSupplier>(model(book))->getUndoManager();
+    }
+    Reference<css::uno::XInterface> create(const char* service) {
+        return as<css::lang::XMultiServiceFactory>(model())->createInstance(
+            OUString::createFromAscii(service));
+    }
+    // Width or Height of a column or a row.
+    template <class Axis>
+    void setSize(const Reference<Axis>& all, int index, const char* property, double points) {
+        as<css::beans::XPropertySet>(all->getByIndex(index - 1))
+            ->setPropertyValue(OUString::createFromAscii(property), Any(calc::pointsToHmm(points)));
+    }
+};
 
 QString OfficeProcess::unusedPipeName() {
     static std::atomic<int> counter{0};
@@ -76,52 +141,46 @@ QString OfficeProcess::unusedPipeName() {
 }
 
 OfficeProcess::OfficeProcess(const QString& pipeName, Display display)
-    : pipeName_(pipeName.isEmpty() ? unusedPipeName() : pipeName) {
-    if (!profile_.isValid() || !work_.isValid()) {
-        throw std::runtime_error("no temporary directory for the office");
-    }
+    : pipeName_(pipeName.isEmpty() ? unusedPipeName() : pipeName), uno_(std::make_unique<Uno>()) {
+    uno_->pipe = pipeName_;
     QStringList arguments = {
         QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
         QStringLiteral("-env:UserInstallation=") + profileUrl(),
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_)};
     if (display == Display::Headless) {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
-    } else if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        throw std::runtime_error("a visible office needs a display (DISPLAY is not set)");
     }
-    launcher_.setProgram(QString::fromLatin1(kOfficeProgram));
-    launcher_.setArguments(arguments);
     launcher_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     launcher_.setStandardOutputFile(QProcess::nullDevice());
-    // Its own process group, so that a launcher that never reached the pipe ends with all it
+    // A group of its own, so that a launcher that never reached the pipe ends with all it
     // started.
     launcher_.setChildProcessModifier([] { ::setpgid(0, 0); });
-    launcher_.start();
-    if (!launcher_.waitForStarted(10000)) {
+    launcher_.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"), arguments);
+    if (!profile_.isValid() || !work_.isValid() || !launcher_.waitForStarted(10000)) {
         throw std::runtime_error("the office did not start");
     }
     launcherPid_ = launcher_.processId();
+    // A fresh profile makes the first soffice.bin restart itself: the one that answers is the
+    // one to signal.
     QElapsedTimer clock;
     clock.start();
-    while (!admin_) {
+    while (officePid_ == 0) {
         try {
-            admin_ = std::make_unique<CalcAdmin>(pipeName_);
+            officePid_ = uno_->live().officePid();
         } catch (const SpreadsheetError&) {
-            if (clock.elapsed() > 60000 || launcher_.state() == QProcess::NotRunning) {
-                stop();
-                throw std::runtime_error("the office did not open its pipe");
-            }
             QThread::msleep(100);
         }
+        if (officePid_ == 0 &&
+            (clock.elapsed() > 60000 || launcher_.state() != QProcess::Running)) {
+            stop();
+            throw std::runtime_error("the office did not open its pipe");
+        }
     }
-    // The process that answers on the pipe: a fresh profile makes the first soffice.bin
-    // restart itself, so the launcher's first child may be gone by now.
-    officePid_ = admin_->officePid();
-    if (!isOurOffice()) {
+    if (!isOurs()) {
         stop();
-        throw std::runtime_error("the office on the pipe is not the one this fixture started");
+        throw std::runtime_error("another office answers on the pipe " + pipeName_.toStdString());
     }
-    ownsPipe_ = true;
+    link_ = makeLink();
 }
 
 OfficeProcess::~OfficeProcess() {
@@ -132,57 +191,48 @@ QString OfficeProcess::profileUrl() const {
     return QUrl::fromLocalFile(profile_.path()).toString(QUrl::FullyEncoded);
 }
 
-CalcAdmin& OfficeProcess::admin() {
-    if (!admin_) {
-        throw std::runtime_error("the office is not running");
-    }
-    return *admin_;
-}
-
 std::unique_ptr<ExcelLink> OfficeProcess::makeLink(CalcLinkOptions options) const {
     options.pipeName = pipeName_;
     options.handOff = false;
     return makeCalcLink(options);
 }
 
-void OfficeProcess::createWorkbook(const QString& name) {
-    admin().createWorkbook(QDir(workDir()).filePath(name));
+// Signals go only to the soffice.bin our launcher started, never to a process that took over
+// its PID.
+bool OfficeProcess::isOurs() const {
+    const Stat stat = statOf(QStringLiteral("/proc/%1/stat").arg(officePid_));
+    return officePid_ > 0 && stat.command == "soffice.bin" && stat.parent == launcherPid_;
 }
 
-bool OfficeProcess::isOurOffice() const {
-    if (officePid_ <= 0) {
-        return false;
-    }
-    // Signals go only to the soffice.bin this fixture's launcher started, never to a process
-    // that took over its PID.
-    const ProcessStat stat = statOf(officePid_);
-    return stat.command == "soffice.bin" && stat.parent == launcherPid_;
-}
-
-void OfficeProcess::signal(int number) {
-    if (!isOurOffice()) {
-        throw std::runtime_error("the office process is not running");
+void OfficeProcess::signal(int number) const {
+    if (!isOurs()) {
+        throw std::runtime_error("the office is not running");
     }
     ::kill(static_cast<pid_t>(officePid_), number);
 }
 
 void OfficeProcess::suspend() {
     signal(SIGSTOP);
-    // A stop takes hold thread by thread; on a busy machine the office could still answer a
-    // call sent right after kill(2) returned.
+    // A stop takes hold thread by thread; on a busy machine a call sent right after kill(2)
+    // could still be answered.
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(officePid_));
     QElapsedTimer clock;
     clock.start();
-    while (!allThreadsStopped(officePid_)) {
+    for (bool stopped = false; !stopped; QThread::msleep(1)) {
+        const QStringList ids = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        stopped = std::all_of(ids.begin(), ids.end(), [&](const QString& id) {
+            const char state = statOf(tasks.filePath(id + QStringLiteral("/stat"))).state;
+            return state == 'T' || state == 0; // 0: the thread ended
+        });
         if (clock.elapsed() > 10000) {
             throw std::runtime_error("the office did not stop");
         }
-        QThread::msleep(1);
     }
 }
 
 void OfficeProcess::resume() {
-    if (isOurOffice()) {
-        ::kill(static_cast<pid_t>(officePid_), SIGCONT);
+    if (isOurs()) {
+        signal(SIGCONT);
     }
 }
 
@@ -191,44 +241,233 @@ void OfficeProcess::kill() {
 }
 
 bool OfficeProcess::running() const {
-    if (!isOurOffice()) {
-        return false;
-    }
     // A killed office stays a zombie until the launcher reaps it.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(officePid_));
-    return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+    return isOurs() && statOf(QStringLiteral("/proc/%1/stat").arg(officePid_)).state != 'Z';
 }
 
 void OfficeProcess::stop() {
-    admin_.reset();
-    if (isOurOffice()) {
+    const bool ours = isOurs();
+    if (ours) {
         ::kill(static_cast<pid_t>(officePid_), SIGCONT);
         ::kill(static_cast<pid_t>(officePid_), SIGKILL);
-    } else if (launcherPid_ > 0 && launcher_.state() != QProcess::NotRunning) {
-        // No office of ours answered: end the launcher and whatever it started (the group
-        // cannot be another's while the launcher is an unreaped child of this process).
+    } else if (launcher_.state() != QProcess::NotRunning) {
+        // Still our unreaped child, so the group is nobody else's.
         ::kill(static_cast<pid_t>(-launcherPid_), SIGKILL);
     }
-    if (launcher_.state() != QProcess::NotRunning && !launcher_.waitForFinished(10000)) {
+    if (!launcher_.waitForFinished(10000)) {
         launcher_.kill();
         launcher_.waitForFinished(5000);
     }
-    officePid_ = 0;
-    if (ownsPipe_) {
-        // The stale socket of our killed office; never one another office listens on.
-        QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName_));
-        ownsPipe_ = false;
+    // Our connection goes once it has seen the office gone: dropping the last reference to a
+    // bridge while the office still answered, or while the bridge was ending, crashed UNO now
+    // and then.
+    QElapsedTimer clock;
+    clock.start();
+    while (uno_->session && !uno_->session->broken() && clock.elapsed() < 5000) {
+        QThread::msleep(10);
     }
+    QThread::msleep(200);
+    link_.reset();
+    uno_->session.reset();
+    if (ours) {
+        // The stale socket of our killed office.
+        QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipeName_));
+    }
+    officePid_ = 0;
 }
 
-OfficeProcess::Display benchOfficeDisplay() {
-    return qEnvironmentVariable("VELMORA_BENCH_OFFICE") == QStringLiteral("visible")
-               ? OfficeProcess::Display::Visible
-               : OfficeProcess::Display::Headless;
+void OfficeProcess::addWorkbook(const QString& name) {
+    uno_->call([&] {
+        const auto component = as<css::frame::XComponentLoader>(uno_->session->desktop())
+                                   ->loadComponentFromURL("private:factory/scalc", "_blank", 0, {});
+        css::beans::PropertyValue filter;
+        filter.Name = "FilterName";
+        filter.Value <<= OUString("calc8");
+        as<css::frame::XStorable>(component)->storeAsURL(
+            toOU(QUrl::fromLocalFile(QDir(workDir()).filePath(name)).toString(QUrl::FullyEncoded)),
+            css::uno::Sequence<css::beans::PropertyValue>(&filter, 1));
+    });
 }
 
-const char* displayName(OfficeProcess::Display display) {
-    return display == OfficeProcess::Display::Visible ? "visible" : "headless";
+void OfficeProcess::closeAllWorkbooks() {
+    uno_->call([&] {
+        for (const auto& model : uno_->session->spreadsheetDocuments()) {
+            as<css::util::XCloseable>(model)->close(true);
+        }
+    });
+}
+
+void OfficeProcess::setColumnWidth(int column, double points) {
+    uno_->call([&] {
+        uno_->setSize(as<css::table::XColumnRowRange>(uno_->sheet())->getColumns(), column, "Width",
+                      points);
+    });
+}
+
+void OfficeProcess::setRowHeight(int row, double points) {
+    uno_->call([&] {
+        uno_->setSize(as<css::table::XColumnRowRange>(uno_->sheet())->getRows(), row, "Height",
+                      points);
+    });
+}
+
+void OfficeProcess::merge(const QString& address) {
+    uno_->call([&] { as<css::util::XMergeable>(uno_->cells(address))->merge(true); });
+}
+
+void OfficeProcess::addRectangle(const QString& name, double left, double top, double width,
+                                 double height) {
+    uno_->call([&] {
+        const auto shape =
+            as<css::drawing::XShape>(uno_->create("com.sun.star.drawing.RectangleShape"));
+        as<css::drawing::XShapes>(uno_->page())->add(shape);
+        shape->setSize({calc::pointsToHmm(width), calc::pointsToHmm(height)});
+        shape->setPosition({calc::pointsToHmm(left), calc::pointsToHmm(top)});
+        as<css::container::XNamed>(shape)->setName(toOU(name));
+    });
+}
+
+QStringList OfficeProcess::shapeNamesBackToFront() {
+    QStringList names;
+    for (const CalcShapeInfo& shape : shapes()) {
+        names << shape.name;
+    }
+    return names;
+}
+
+void OfficeProcess::select(const QString& address, const QString& cursorCell) {
+    uno_->call([&] {
+        // Two ranges, the cursor cell first: the view puts its cursor on the first range's
+        // corner and marks their union, the range itself.
+        const auto ranges = as<css::sheet::XSheetCellRangeContainer>(
+            uno_->create("com.sun.star.sheet.SheetCellRanges"));
+        for (const QString& part : {cursorCell.isEmpty() ? address : cursorCell, address}) {
+            ranges->addRangeAddress(
+                as<css::sheet::XCellRangeAddressable>(uno_->cells(part))->getRangeAddress(), false);
+        }
+        uno_->view()->select(Any(ranges));
+    });
+}
+
+void OfficeProcess::selectShape(const QString& name) {
+    uno_->call([&] {
+        const auto page = uno_->page();
+        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            if (toQ(as<css::container::XNamed>(page->getByIndex(i))->getName()) == name) {
+                uno_->view()->select(page->getByIndex(i));
+            }
+        }
+    });
+}
+
+QList<CalcShapeInfo> OfficeProcess::shapes(const QString& book) {
+    return uno_->call([&] {
+        std::map<sal_Int32, CalcShapeInfo> found; // by stacking order
+        const auto page = uno_->page(book);
+        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            const auto shape = as<css::drawing::XShape>(page->getByIndex(i));
+            const auto props = as<css::beans::XPropertySet>(shape);
+            const Reference<css::sheet::XCellRangeAddressable> anchor(
+                props->getPropertyValue("Anchor"), css::uno::UNO_QUERY);
+            sal_Int32 z = 0;
+            props->getPropertyValue("ZOrder") >>= z;
+            found[z] = {toQ(as<css::container::XNamed>(shape)->getName()),
+                        bool(as<css::lang::XServiceInfo>(shape)->supportsService(
+                            "com.sun.star.drawing.GraphicObjectShape")),
+                        calc::hmmToPoints(shape->getPosition().X),
+                        calc::hmmToPoints(shape->getPosition().Y),
+                        calc::hmmToPoints(shape->getSize().Width),
+                        calc::hmmToPoints(shape->getSize().Height),
+                        anchor.is() ? calc::cellAddress(anchor->getRangeAddress().StartColumn,
+                                                        anchor->getRangeAddress().StartRow)
+                                    : QString()};
+        }
+        QList<CalcShapeInfo> result;
+        for (const auto& [z, info] : found) {
+            result << info;
+        }
+        return result;
+    });
+}
+
+QStringList OfficeProcess::sheetNames(const QString& book) {
+    return uno_->call([&] {
+        QStringList names;
+        for (const auto& name : as<css::sheet::XSpreadsheetDocument>(uno_->model(book))
+                                    ->getSheets()
+                                    ->getElementNames()) {
+            names << toQ(name);
+        }
+        return names;
+    });
+}
+
+QStringList OfficeProcess::selectedShapeNames() {
+    return uno_->call([&] {
+        QStringList names;
+        const Reference<css::drawing::XShapes> shapes(uno_->view()->getSelection(),
+                                                      css::uno::UNO_QUERY);
+        for (sal_Int32 i = 0; shapes.is() && i < shapes->getCount(); ++i) {
+            names << toQ(as<css::container::XNamed>(shapes->getByIndex(i))->getName());
+        }
+        return names;
+    });
+}
+
+void OfficeProcess::setCellText(const QString& book, const QString& address, const QString& text) {
+    uno_->call(
+        [&] { uno_->cells(address, book)->getCellByPosition(0, 0)->setFormula(toOU(text)); });
+}
+
+QString OfficeProcess::cellText(const QString& book, const QString& address) {
+    return uno_->call(
+        [&] { return toQ(uno_->cells(address, book)->getCellByPosition(0, 0)->getFormula()); });
+}
+
+bool OfficeProcess::locked(const QString& book) {
+    return uno_->call([&] { return bool(uno_->model(book)->hasControllersLocked()); });
+}
+
+void OfficeProcess::undo(const QString& book) {
+    uno_->call([&] { uno_->undo(book)->undo(); });
+}
+
+bool OfficeProcess::inUndoContext(const QString& book) {
+    // Undo is impossible inside a context, which is itself the newest undo action.
+    return uno_->call([&] {
+        return !uno_->undo(book)->isUndoPossible() &&
+               uno_->undo(book)->getAllUndoActionTitles().hasElements();
+    });
+}
+
+void OfficeProcess::beginWork(const QString& book, const QString& undoTitle) {
+    uno_->call([&] {
+        uno_->model(book)->lockControllers();
+        if (!undoTitle.isEmpty()) {
+            uno_->undo(book)->enterUndoContext(toOU(undoTitle));
+        }
+    });
+}
+
+void OfficeProcess::endWork(const QString& book, bool undoContext) {
+    uno_->call([&] {
+        if (undoContext) {
+            uno_->undo(book)->leaveUndoContext();
+        }
+        uno_->model(book)->unlockControllers();
+    });
+}
+
+void OfficeProcess::disconnect() {
+    uno_->session.reset();
+}
+
+bool OfficeProcess::answers(const QString& pipeName) {
+    try {
+        return calc::Session::connect(std::make_shared<calc::LinkState>(), pipeName) != nullptr;
+    } catch (const SpreadsheetError&) {
+        return false;
+    }
 }
 
 OfficeProcess& sharedOffice() {
@@ -239,51 +478,6 @@ OfficeProcess& sharedOffice() {
         std::atexit([] { office.reset(); });
     }
     return *office;
-}
-
-CalcWorld::CalcWorld(OfficeProcess& office) : office_(office), link_(office.makeLink()) {
-    office_.admin().closeAllWorkbooks();
-}
-
-CalcWorld::~CalcWorld() {
-    try {
-        office_.admin().closeAllWorkbooks();
-    } catch (const std::exception&) {
-        // A test that killed the office leaves nothing to close.
-    }
-}
-
-void CalcWorld::addWorkbook(const QString& name) {
-    office_.createWorkbook(name);
-}
-
-void CalcWorld::closeAllWorkbooks() {
-    office_.admin().closeAllWorkbooks();
-}
-
-void CalcWorld::setColumnWidth(int column, double points) {
-    office_.admin().setColumnWidth({}, column, points);
-}
-
-void CalcWorld::setRowHeight(int row, double points) {
-    office_.admin().setRowHeight({}, row, points);
-}
-
-void CalcWorld::merge(const QString& address) {
-    office_.admin().merge({}, address);
-}
-
-void CalcWorld::addRectangle(const QString& name, double left, double top, double width,
-                             double height) {
-    office_.admin().addRectangle({}, name, left, top, width, height);
-}
-
-QStringList CalcWorld::shapeNamesBackToFront() {
-    QStringList names;
-    for (const auto& shape : office_.admin().shapes({})) {
-        names << shape.name;
-    }
-    return names;
 }
 
 } // namespace velmora::testing

@@ -1,89 +1,56 @@
 #pragma once
 
-// A private office for tests and benches: own profile, own pipe, stopped by its PID. Also the
-// Calc side of the shared spreadsheet test world.
+// A private office for tests and benches (own profile, own pipe, stopped by its PID), prepared
+// and read back directly over UNO beside any link: Calc's side of the contract suite's world.
 
-#include "calc_admin.h"
 #include "calc_link.h"
-#include "spreadsheet.h"
 #include "spreadsheet_world.h"
 #include "test_photos.h"
 
+#include <QList>
 #include <QProcess>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
 
 namespace velmora::testing {
 
-class OfficeProcess {
-public:
-    // Headless draws into memory with its own backend; Visible opens windows on $DISPLAY and
-    // paints as a user's office does.
-    enum class Display { Headless, Visible };
+struct CalcShapeInfo {
+    QString name;
+    bool picture = false;
+    double left = 0, top = 0, width = 0, height = 0;
+    QString anchorCell; // "$B$3", empty when anchored to the page
+};
 
-    // Starts the office and waits until its pipe answers; throws std::runtime_error.
-    // An empty pipe name picks a unique one.
-    explicit OfficeProcess(const QString& pipeName = QString(),
-                           Display display = Display::Headless);
-    ~OfficeProcess();
+class OfficeProcess : public SpreadsheetWorld {
+public:
+    // Headless draws into memory; Visible paints windows on $DISPLAY as a user's office does.
+    enum class Display { Headless, Visible };
+    // Starts it and waits until its pipe answers (an empty name picks a unique one); throws
+    // std::runtime_error.
+    explicit OfficeProcess(const QString& pipeName = {}, Display display = Display::Headless);
+    ~OfficeProcess() override;
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
 
     QString pipeName() const { return pipeName_; }
     QString profileUrl() const;
-    // A directory for the workbooks and photos of this office's tests.
+    // Where its workbooks and the tests' photos go.
     QString workDir() const { return work_.path(); }
-    qint64 pid() const { return officePid_; }
-
-    // Direct access to the office, beside any link.
-    CalcAdmin& admin();
-    // A link attached to this office's pipe, without hand-off to other offices.
+    // A link to this office's pipe alone, never handed off to another office.
     std::unique_ptr<ExcelLink> makeLink(CalcLinkOptions options = {}) const;
 
-    // A new workbook saved as workDir()/name, active, with A1 selected.
-    void createWorkbook(const QString& name);
-
-    // SIGSTOP and SIGCONT to the office process; suspend throws when it is not running.
+    // SIGSTOP (returning once every thread stopped) and SIGCONT; kill() as a crash would.
     void suspend();
     void resume();
-    // Ends the office at once, as a crash would; may be called from another thread.
     void kill();
     bool running() const;
-
     static QString unusedPipeName();
-
-private:
-    void stop();
-    bool isOurOffice() const;
-    void signal(int number);
-
-    QString pipeName_;
-    QTemporaryDir profile_;
-    QTemporaryDir work_;
-    QProcess launcher_;
-    qint64 launcherPid_ = 0;
-    qint64 officePid_ = 0;
-    bool ownsPipe_ = false;
-    std::unique_ptr<CalcAdmin> admin_;
-};
-
-// Benches: a visible office when VELMORA_BENCH_OFFICE is "visible" (run under a display, such
-// as xvfb-run), else a headless one.
-OfficeProcess::Display benchOfficeDisplay();
-// "headless" or "visible", for the bench's heading.
-const char* displayName(OfficeProcess::Display display);
-
-// The office every Calc test of one binary shares, started on first use, stopped at exit.
-OfficeProcess& sharedOffice();
-
-class CalcWorld : public SpreadsheetWorld {
-public:
-    explicit CalcWorld(OfficeProcess& office);
-    ~CalcWorld() override;
+    // Whether any office answers on the pipe.
+    static bool answers(const QString& pipeName);
 
     ExcelLink& link() override { return *link_; }
+    // Saved in workDir() under `name`.
     void addWorkbook(const QString& name) override;
     void closeAllWorkbooks() override;
     void setColumnWidth(int column, double points) override;
@@ -93,11 +60,42 @@ public:
                       double height) override;
     QStringList shapeNamesBackToFront() override;
 
-    OfficeProcess& office() { return office_; }
+    // As the user clicks: selects `address` in the active workbook, with the cell cursor on
+    // `cursorCell` (a drag started there), or the shape of that name.
+    void select(const QString& address, const QString& cursorCell = {});
+    void selectShape(const QString& name);
+    // `book` names an open workbook; empty: the active one.
+    QList<CalcShapeInfo> shapes(const QString& book = {}); // back to front
+    QStringList sheetNames(const QString& book = {});
+    QStringList selectedShapeNames();
+    void setCellText(const QString& book, const QString& address, const QString& text);
+    QString cellText(const QString& book, const QString& address);
+    bool locked(const QString& book = {});
+    void undo(const QString& book = {});
+    bool inUndoContext(const QString& book);
+    // Locks the workbook and, unless `undoTitle` is empty, opens an undo context: a killed
+    // Velmora run leaves that with the title "Velmora", another program does it with its own.
+    void beginWork(const QString& book, const QString& undoTitle);
+    void endWork(const QString& book, bool undoContext);
+    // Lets go of the UNO connection (the next use opens another), so that none of the program's
+    // is kept alive from here.
+    void disconnect();
 
 private:
-    OfficeProcess& office_;
+    bool isOurs() const;
+    void signal(int number) const;
+    void stop();
+
+    struct Uno;
+    QString pipeName_;
+    std::unique_ptr<Uno> uno_;
+    QTemporaryDir profile_, work_;
+    QProcess launcher_;
+    qint64 launcherPid_ = 0, officePid_ = 0;
     std::unique_ptr<ExcelLink> link_;
 };
+
+// The office every Calc test of one binary shares, started on first use, stopped at exit.
+OfficeProcess& sharedOffice();
 
 } // namespace velmora::testing
