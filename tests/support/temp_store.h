@@ -43,13 +43,16 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A full disk while it lives: no file this process writes can grow past `bytes`.
+// A full disk while it lives: no file this process writes can grow past `bytes` (a negative
+// size leaves the disk as it is).
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(qint64 bytes) {
         ::getrlimit(RLIMIT_FSIZE, &previous_);
         const rlimit limit{static_cast<rlim_t>(bytes), previous_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (bytes >= 0) {
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
     }
     ~FileSizeLimit() {
         ::setrlimit(RLIMIT_FSIZE, &previous_);
