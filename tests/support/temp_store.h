@@ -3,11 +3,9 @@
 // Points the settings store at a fresh temporary config directory (XDG_CONFIG_HOME) while it
 // lives; a simulated full disk; a file's bytes in and out.
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -22,8 +20,6 @@ public:
     ~TempStore() {
         previous_.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", previous_);
     }
-    Q_DISABLE_COPY(TempStore)
-
     QString configDir() const { return dir_.path(); }
 
 private:
