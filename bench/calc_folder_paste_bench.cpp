@@ -71,7 +71,7 @@ struct Pass {
     // on the sheet.
     std::vector<double> photoMs;
     // Where the pictures ended up, in the order they went in.
-    QList<testing::CalcShapeInfo> placed;
+    QList<testing::ShapeInfo> placed;
     bool ok = false;
 };
 
@@ -88,7 +88,7 @@ double meanMs(const Pass& a, const Pass& b, std::size_t from, std::size_t to) {
 // picture in view after each insert, so pictures left at their original size would make the
 // loop measure painting rather than inserting.
 Pass bareInsertLoop(testing::OfficeProcess& office, const QStringList& photos,
-                    const QList<testing::CalcShapeInfo>& places, const QString& book) {
+                    const QList<testing::ShapeInfo>& places, const QString& book) {
     office.closeAllWorkbooks();
     office.addWorkbook(book);
     auto link = office.makeLink();

@@ -8,7 +8,6 @@
 #include "recording_interaction.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -32,12 +31,8 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     QStringList photos;
     for (int i = 0; i < kPhotos; ++i) {
-        photos << dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')));
-        QFile file(photos.last());
-        if (!file.open(QIODevice::WriteOnly)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(photos.last()));
-            return 1;
-        }
+        photos << testing::writeJpeg(
+            dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0'))), 64, 48);
     }
 
     std::printf("folder paste of %d photos against the in-memory spreadsheet\n", kPhotos);
@@ -46,9 +41,6 @@ int main(int argc, char** argv) {
     for (const char* sizing : {"Option1", "Option2", "Option3", "Option4", "Option11"}) {
         testing::FakeSpreadsheet fake;
         fake.addWorkbook(QStringLiteral("Book1.ods"));
-        for (const QString& photo : photos) {
-            fake.registerPicture(photo, 640, 480);
-        }
         testing::MapHolders holders;
         holders.setText(Holder::Text1, QStringLiteral("Book1.ods"));
         holders.setText(Holder::Text2, QString::fromLatin1(sizing));
@@ -66,7 +58,7 @@ int main(int argc, char** argv) {
         PasteFolder(engine, progress);
         const auto elapsed = std::chrono::steady_clock::now() - start;
 
-        if (!ui.messages.empty() || fake.pictures().size() != kPhotos) {
+        if (!ui.messages.empty() || fake.shapes().size() != kPhotos) {
             std::fprintf(stderr, "%s: the paste failed\n", sizing);
             return 1;
         }

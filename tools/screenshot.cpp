@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     velmora::testing::FakeSpreadsheet excel;
     velmora::testing::RecordingInteraction ui;
     if (layout == "none") {
-        excel.setRunning(false);
+        excel.failCalls(1); // no office runs
     } else if (layout == "settings") {
         excel.addWorkbook(QStringLiteral("Book1.ods"));
         const std::pair<const char*, const char*> record[] = {

@@ -18,22 +18,21 @@ TEST(MessageBox, ShowsPlainTextWithThePlatformsButtonsAndIcons) {
     // A path that looks like mark-up, with the line breaks of the export message.
     const QString text = QStringLiteral("/home/a/<b>a</b>.reg\r\nに保存しました。\r\n\r\n&amp;");
     using Box = QMessageBox;
-    using Answer = MessageAnswer;
     const struct {
         int style;
         Box::Icon icon;
         Box::StandardButtons buttons;
         Qt::Key key;
-        Answer answer;
+        MessageAnswer answer;
     } cases[] = {
         // clang-format off
-        {kStyleOk, Box::NoIcon, Box::Ok, Qt::Key_Return, Answer::Ok},
-        {kStyleCritical, Box::Critical, Box::Ok, Qt::Key_Return, Answer::Ok},
-        {kStyleExclamation, Box::Warning, Box::Ok, Qt::Key_Return, Answer::Ok},
-        {kStyleInformation, Box::Information, Box::Ok, Qt::Key_Return, Answer::Ok},
+        {kStyleOk, Box::NoIcon, Box::Ok, Qt::Key_Return, MessageAnswer::Ok},
+        {kStyleCritical, Box::Critical, Box::Ok, Qt::Key_Return, MessageAnswer::Ok},
+        {kStyleExclamation, Box::Warning, Box::Ok, Qt::Key_Return, MessageAnswer::Ok},
+        {kStyleInformation, Box::Information, Box::Ok, Qt::Key_Return, MessageAnswer::Ok},
         // Return presses the default button, OK; Escape answers Cancel.
-        {kStyleExclamationOkCancel, Box::Warning, Box::Ok | Box::Cancel, Qt::Key_Return, Answer::Ok},
-        {kStyleExclamationOkCancel, Box::Warning, Box::Ok | Box::Cancel, Qt::Key_Escape, Answer::Cancel},
+        {kStyleExclamationOkCancel, Box::Warning, Box::Ok | Box::Cancel, Qt::Key_Return, MessageAnswer::Ok},
+        {kStyleExclamationOkCancel, Box::Warning, Box::Ok | Box::Cancel, Qt::Key_Escape, MessageAnswer::Cancel},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -42,12 +41,10 @@ TEST(MessageBox, ShowsPlainTextWithThePlatformsButtonsAndIcons) {
             auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-            EXPECT_EQ(label->text(), text);
-            EXPECT_EQ(label->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->windowTitle(), "Velmora");
-            EXPECT_EQ(box->icon(), c.icon);
-            EXPECT_EQ(box->standardButtons(), c.buttons);
-            EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            EXPECT_TRUE(label->text() == text && label->textFormat() == Qt::PlainText);
+            EXPECT_TRUE(box->windowTitle() == "Velmora" && box->icon() == c.icon &&
+                        box->standardButtons() == c.buttons &&
+                        box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
             QTest::keyClick(box, c.key);
         });
         EXPECT_EQ(showMessageBox(text, c.style), c.answer);

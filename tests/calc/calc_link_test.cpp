@@ -1,5 +1,6 @@
-// The Calc link against private offices: attaching and the hand-off, a silent or killed office,
-// and the sweep of what a killed run left behind.
+// The Calc link against private offices, where it differs from the in-memory spreadsheet the
+// world tests hold it to: attaching and the hand-off, a silent or killed office, and the sweep of
+// what a killed run left behind.
 
 #include "office_fixture.h"
 
@@ -76,6 +77,8 @@ TEST_F(CalcLinkTest, ACallWithoutAnAnswerFailsAfterTheWaitSettingAndTheNextAttac
     const auto link = office().makeLink();
     auto app = link->attach();
     auto book = app->workbook(QStringLiteral("Book1.ods"));
+    app->setZoom(75); // only version 12 changes it, which Calc never is
+    EXPECT_EQ(app->zoom(), 75);
     link->setWaitSettings({true, 1500});
     office().suspend();
     QElapsedTimer clock;

@@ -7,7 +7,6 @@
 #include "real_windows.h"
 #include "shift_jis.h"
 #include "synthetic_drop.h"
-#include "test_photos.h"
 #include "twip_layout.h"
 
 #include <QAbstractItemView>
@@ -33,13 +32,14 @@ QString items(const QComboBox* box) {
     return texts.join(' ');
 }
 
-// Where a picture landed, and the top-left corner of a cell, in points.
-std::pair<double, double> corner(const FakeShapeData& picture) {
-    return {picture.left, picture.top};
-}
-std::pair<double, double> corner(FakeSpreadsheet& excel, const QString& address) {
-    const RangePtr cell = excel.attach()->range(address);
-    return {cell->left(), cell->top()};
+// The picture's top-left corner at that of `cell` ("E7") in the worlds' grid, anchored there.
+void expectAt(const ShapeInfo& picture, const QString& cell) {
+    SCOPED_TRACE(cell.toStdString());
+    EXPECT_NEAR(picture.left, (cell[0].unicode() - 'A') * 48.0, 0.05);
+    EXPECT_NEAR(picture.top, (cell.mid(1).toInt() - 1) * 13.5, 0.05);
+    EXPECT_TRUE(picture.anchor.isEmpty() ||
+                picture.anchor == '$' + cell.left(1) + '$' + cell.mid(1))
+        << picture.anchor.toStdString();
 }
 
 TEST(MainWindowStart, ShowsWhatTheOfficeAndTheStoreHold) {
@@ -76,7 +76,6 @@ TEST(MainWindowStart, ShowsWhatTheOfficeAndTheStoreHold) {
                   c.notice + '|' + c.notice);
         EXPECT_EQ(w.main.Label1->width(), pixelsFor(&w.main, c.noticeTwips));
         EXPECT_EQ(w.store.valueNames().size(), c.storedValues);
-        EXPECT_EQ(w.excel.liveObjects(), 0);
     }
 }
 
@@ -135,79 +134,83 @@ TEST(MainWindow, TheWidthListStaysOneToFifteenWhateverIsEntered) {
 }
 
 // Without an office the box offers only the notice and takes neither typing nor picking from its
-// list (the notice would become the workbook); 再認識 lists the open workbooks once there are
-// some.
+// list (the notice would become the workbook). With one it lists the open workbooks (再認識
+// afresh) around the locked one, and 決定 locks the one chosen.
 TEST(WorkbookButton, ListsTheOpenWorkbooksOrLocksTheBoxOnTheNotice) {
-    RealWindows w({}, {}, false);
-    Form2& settings = w.settings();
-    QComboBox* list = settings.List1;
-    EXPECT_EQ(items(list), kNotRunning);
-    QTest::keyClicks(list, "Book");
-    list->showPopup();
-    EXPECT_EQ(list->currentText(), "");
-    EXPECT_FALSE(list->view()->isVisible());
-
-    w.excel.setRunning(true);
-    w.excel.addWorkbook("Book1.xls");
-    w.excel.addWorkbook("Book2.xls");
-    w.main.Text1->setText("Book2.xls");
-    settings.Command4->click();
-    EXPECT_EQ(items(list), "Book1.xls Book2.xls");
-    QTest::keyClicks(list, "x");
-    EXPECT_EQ(list->currentText(), "Book2.xlsx");
-    EXPECT_EQ(w.main.Text1->text(), "Book2.xls");
-    EXPECT_TRUE(settings.isVisible());
-    EXPECT_EQ(w.excel.liveObjects(), 0);
+    {
+        RealWindows w({}, {}, false);
+        QComboBox* list = w.settings().List1;
+        EXPECT_EQ(items(list), kNotRunning);
+        QTest::keyClicks(list, "Book");
+        list->showPopup();
+        EXPECT_EQ(list->currentText(), "");
+        EXPECT_FALSE(list->view()->isVisible());
+    }
+    RealWindows w({}, {});
+    w.main.Text1->setText("Zeta.ods");
+    Form2& s = w.settings();
+    EXPECT_EQ(items(s.List1) + '|' + s.List1->currentText(), "|Zeta.ods");
+    EXPECT_FALSE(s.isList1Locked());
+    w.world.addWorkbook("Zeta.ods");
+    w.world.addWorkbook("Alpha.ods");
+    s.Command4->click();
+    EXPECT_EQ(items(s.List1) + '|' + s.List1->currentText(), "Zeta.ods Alpha.ods|Zeta.ods");
+    QTest::keyClicks(s.List1, "x");
+    EXPECT_EQ(s.List1->currentText() + '|' + w.main.Text1->text(), "Zeta.odsx|Zeta.ods");
+    s.List1->setCurrentIndex(1);
+    s.決定ボタン();
+    EXPECT_EQ(w.main.Text1->text(), "Alpha.ods");
+    EXPECT_TRUE(s.isVisible());
 }
 
-// Each target pastes the first file dropped on it: the single target at the selected cell
-// whatever the address box holds, the numbered ones at their own addresses.
+// Each target pastes the first file dropped on it into the locked workbook, while another is
+// active: the single target at the cell cursor whatever else is selected, the numbered ones at
+// their own addresses. Drags without a local file are refused while dragging.
 TEST(Drops, EachTargetPastesTheFirstFileAtItsCell) {
     QTemporaryDir dir;
-    const QString photo = writeJpeg(dir.filePath("photo one.jpg"), 64, 48);
-    const QString other = writeJpeg(dir.filePath("other.jpg"), 64, 48);
+    // 9 cm wide: a landscape photo 191 pt high, a portrait one 340 pt.
+    const QString wide = writeJpeg(dir.filePath("photo one.jpg"), 64, 48);
+    const QString tall = writeJpeg(dir.filePath("other.jpg"), 48, 64);
     RealWindows w({{"Option", "Option1"},
                    {"paste-url-1", "B2"},
                    {"paste-url-2", "C5"},
                    {"paste-url-3", "D9"}},
                   {"Ledger.xls"});
-    w.excel.selectCell("E7");
     const struct {
         const char* place;
         DropTarget* target;
+        const char *selected, *cursor; // the cell, or a range dragged from the cursor cell
+        bool pictureSelected;
         QStringList files;
         const char* cell;
-    } cases[] = {{"Option5", w.main.Picture0, {photo, other}, "E7"},
-                 {"Option6", w.main.Picture1, {other}, "B2"},
-                 {"Option6", w.main.Picture2, {photo}, "C5"},
-                 {"Option6", w.main.Picture3, {other, photo}, "D9"}};
+    } cases[] = {{"Option5", w.main.Picture0, "E7", nullptr, false, {wide, tall}, "E7"},
+                 {"Option5", w.main.Picture0, "B2:D4", "D4", false, {tall}, "D4"},
+                 {"Option5", w.main.Picture0, "F3", nullptr, true, {wide}, "F3"},
+                 {"Option6", w.main.Picture1, "E7", nullptr, false, {tall}, "B2"},
+                 {"Option6", w.main.Picture2, "E7", nullptr, false, {wide}, "C5"},
+                 {"Option6", w.main.Picture3, "E7", nullptr, false, {tall, wide}, "D9"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.cell);
+        if (c.target == w.main.Picture1) { // from here on another workbook is the active one
+            w.world.addWorkbook("Other.ods");
+        }
         Form2& settings = w.settings();
         settings.findChild<QRadioButton*>(c.place)->click();
         settings.Command1->click();
-        ASSERT_TRUE(dragAndDrop(c.target, c.files)) << c.cell;
-        EXPECT_EQ(w.excel.pictures().back().fileName, c.files[0]);
-        EXPECT_EQ(corner(w.excel.pictures().back()), corner(w.excel, c.cell));
+        w.world.select(c.selected, c.cursor ? c.cursor : "");
+        if (c.pictureSelected) {
+            w.world.selectShape(kPictureNamePrefix + "1");
+        }
+        ASSERT_TRUE(dragAndDrop(c.target, c.files));
+        const QList<ShapeInfo> pictures = w.world.shapes("Ledger.xls");
+        ASSERT_FALSE(pictures.isEmpty());
+        expectAt(pictures.last(), c.cell);
+        EXPECT_NEAR(pictures.last().height, c.files[0] == wide ? 191.4 : 340.2, 1);
     }
-    EXPECT_EQ(w.excel.pictures().size(), 4u);
-    EXPECT_EQ(w.ui.messages, Messages{});
-}
-
-// A drop during a paste is not started inside it; drags without a local file are refused while
-// dragging.
-TEST(Drops, OnlyLocalFilesAreTakenAndOneAtATime) {
-    QTemporaryDir dir;
-    const QString photo = writeJpeg(dir.filePath("photo.jpg"), 64, 48);
-    RealWindows w({{"Option", "Option1"}, {"paste-check", "Option5"}}, {"Ledger.xls"});
-    w.excel.beforeCall("Worksheet.addPicture", 1, [&] {
-        dragAndDrop(w.main.Picture0, {writeJpeg(dir.filePath("second.jpg"), 64, 48)});
-        QCoreApplication::processEvents();
-    });
-    ASSERT_TRUE(dragAndDrop(w.main.Picture0, {photo}));
     EXPECT_FALSE(dragAndDrop(w.main.Picture0, {}, "some text"));
     EXPECT_FALSE(dragAndDrop(w.main.Picture0, {"https://example.org/a.jpg"}));
-    ASSERT_EQ(w.excel.pictures().size(), 1u);
-    EXPECT_EQ(w.excel.pictures()[0].fileName, photo);
+    EXPECT_EQ(w.world.shapes("Ledger.xls").size(), 6);
+    EXPECT_TRUE(w.world.shapes("Other.ods").isEmpty());
     EXPECT_EQ(w.ui.messages, Messages{});
 }
 
@@ -225,17 +228,16 @@ TEST(FolderButton, PastesTheFolderWithItsProgressAndNoSecondPaste) {
                    {"renzoku-p1-p2", "3"}},
                   {"Ledger.xls"});
     Form2& settings = w.settings();
-    w.excel.selectCell("B3");
+    w.world.select("B3");
     w.ui.openAnswers.push_back(dir.filePath("IMG_4.jpg"));
-    QStringList progress;
-    for (int n = 1; n <= 7; ++n) {
-        w.excel.beforeCall("Worksheet.addPicture", n, [&] {
-            Form99* shown = openWindow<Form99>();
-            progress << (shown != nullptr ? shown->Label1->text() : "not shown");
-        });
-    }
+    QStringList progress; // as the window paints before each photo
     w.ui.onProcessEvents = [&] {
-        if (progress.isEmpty()) {
+        Form99* shown = openWindow<Form99>();
+        progress << (!shown               ? "not shown"
+                     : progress.isEmpty() ? "shown"
+                                          : shown->Label1->text()) +
+                        QStringLiteral(":%1").arg(w.world.shapes().size());
+        if (progress.size() == 1) {
             w.main.Command2->click();
             settings.Option5->click();
             dragAndDrop(w.main.Picture0, {dir.filePath("IMG_1.jpg")});
@@ -244,11 +246,11 @@ TEST(FolderButton, PastesTheFolderWithItsProgressAndNoSecondPaste) {
     };
     w.main.Command2->click();
 
-    EXPECT_EQ(progress.join(' '), "1/7 2/7 3/7 4/7 5/7 6/7 7/7");
+    EXPECT_EQ(progress.join(' '), "shown:0 1/7:1 2/7:2 3/7:3 4/7:4 5/7:5 6/7:6");
     EXPECT_EQ(openWindow<Form99>(), nullptr);
-    const auto pictures = w.excel.pictures();
-    ASSERT_EQ(pictures.size(), 7u);
-    EXPECT_EQ(corner(pictures[6]), corner(w.excel, "B19"));
+    const QList<ShapeInfo> pictures = w.world.shapes();
+    ASSERT_EQ(pictures.size(), 7);
+    expectAt(pictures[6], "B19");
     EXPECT_EQ(w.ui.openDialogs.size(), 1u);
     EXPECT_EQ(w.ui.messages, Messages{});
 }

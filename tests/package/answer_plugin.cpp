@@ -15,19 +15,15 @@ class AnswerPlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "answer_plugin.json")
 
 public:
-    QObject* create(const QString& key, const QString& /*specification*/) override {
-        if (key.compare(QStringLiteral("velmoraanswer"), Qt::CaseInsensitive) != 0) {
-            return nullptr;
-        }
+    // Loaded only by the name its metadata gives.
+    QObject* create(const QString& /*key*/, const QString& /*specification*/) override {
         auto* poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, [] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 auto* box = qobject_cast<QMessageBox*>(widget);
                 if (box != nullptr && box->isVisible()) {
-                    std::fprintf(stderr, "message box: %s\n", box->text().toUtf8().constData());
-                    std::fflush(stderr);
-                    box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click()
-                                                            : box->reject();
+                    std::fprintf(stderr, "message box: %s\n", qPrintable(box->text()));
+                    box->button(QMessageBox::Ok)->click(); // every box of ours has OK
                 }
             }
         });

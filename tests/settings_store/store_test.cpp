@@ -1,20 +1,15 @@
 // The settings store, the backup file and the restore program, on real files: what comes
 // back, what is refused with a reason, and what is never touched.
 
-#include "map_holders.h"
 #include "reg_export.h"
 #include "restore_run.h"
 #include "settings_record.h"
 #include "temp_store.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSettings>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,24 +29,41 @@ const QStringList kAwkwardTexts = {
 
 const QString kKey = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere";
 
-QString regText(const QString& body,
-                const QString& header = "Windows Registry Editor Version 5.00") {
-    return header + "\r\n\r\n[" + kKey + "]\r\n\r\n[" + kKey + "\\Setting]\r\n" + body + "\r\n";
+// A backup in UTF-8 whose Setting subkey holds `body`.
+QByteArray reg(const QString& body,
+               const QString& header = "Windows Registry Editor Version 5.00") {
+    return (header + "\r\n\r\n[" + kKey + "]\r\n\r\n[" + kKey + "\\Setting]\r\n" + body + "\r\n")
+        .toUtf8();
 }
 
-QByteArray reg(const QString& body) {
-    return regText(body).toUtf8();
+QByteArray utf16(const QByteArray& utf8, QStringEncoder::Encoding encoding) {
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom)
+        .encode(QString::fromUtf8(utf8));
 }
 
-QByteArray utf16(const QString& text, QStringEncoder::Encoding encoding) {
-    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
-    return encoder.encode(text);
-}
+// Names and texts in UTF-8, as test output shows them.
+using Values = std::map<std::string, std::string>;
 
-QMap<QString, QString> valuesOf(const SettingsStore& store) {
-    QMap<QString, QString> values;
+Values valuesOf(const SettingsStore& store) {
+    Values values;
     for (const QString& name : store.valueNames()) {
-        values.insert(name, store.GetSetting(name));
+        values[name.toStdString()] = store.GetSetting(name).toStdString();
+    }
+    return values;
+}
+
+// The values as the store read them when it went through QSettings (an unquoted list as its
+// items joined): a file of any earlier version or edited by hand must read the same.
+Values qtValues(const QString& path) {
+    QSettings qt(path, QSettings::IniFormat);
+    qt.beginGroup("Setting");
+    Values values;
+    for (const QString& name : qt.childKeys()) {
+        const QVariant value = qt.value(name);
+        values[name.toStdString()] =
+            (value.typeId() == QMetaType::QStringList ? value.toStringList().join(", ")
+                                                      : value.toString())
+                .toStdString();
     }
     return values;
 }
@@ -64,12 +76,10 @@ void failInsteadOfHanging() {
     ::setrlimit(RLIMIT_DATA, &data);
 }
 
-struct Shown {
-    int style;
-    QString text;
-};
+// The restore program's run, every question answered with `answer`; what it showed, each with
+// its style.
+using Shown = std::pair<int, QString>;
 
-// The restore program's run, every question answered with `answer`.
 int restore(SettingsStore& store, const QStringList& arguments, std::vector<Shown>& shown,
             MessageAnswer answer = MessageAnswer::Ok) {
     return runRestore(arguments, store, [&](const QString& text, int style) {
@@ -78,41 +88,38 @@ int restore(SettingsStore& store, const QStringList& arguments, std::vector<Show
     });
 }
 
+// Every value comes back exactly: from a file an earlier version wrote through QSettings, to
+// QSettings from the file Velmora writes, and through a backup in the registry editor's form.
 TEST(Store, EveryValueComesBackByteExactThroughTheFileQtAndABackup) {
     const TempStore temp;
     SettingsStore store;
     const QStringList names = allValueNames();
-    ASSERT_EQ(names.size(), 83);
     const auto text = [&](qsizetype i) {
         return kAwkwardTexts[i % kAwkwardTexts.size()];
     };
-    // A file as earlier versions wrote it through QSettings reads the same...
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(store.location()).path()));
     {
         QSettings earlier(store.location(), QSettings::IniFormat);
         for (qsizetype i = 0; i < names.size(); ++i) {
             earlier.setValue("Setting/" + names[i], text(i));
         }
     }
+    EXPECT_EQ(valuesOf(store), qtValues(store.location()));
+    Values values;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(store.GetSetting(names[i]), text(i)) << i;
         ASSERT_TRUE(store.SaveSetting(names[i], text(i + 1)));
+        values[names[i].toStdString()] = text(i + 1).toStdString();
     }
-    // ...and Qt reads what Velmora writes (from a copy: Qt caches a file it has read).
+    // Qt reads a copy: it keeps a file it has read in memory.
     ASSERT_TRUE(QFile::copy(store.location(), temp.configDir() + "/copy.conf"));
-    const QSettings qt(temp.configDir() + "/copy.conf", QSettings::IniFormat);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(qt.value("Setting/" + names[i]).toString(), text(i + 1)) << i;
-    }
+    EXPECT_EQ(qtValues(temp.configDir() + "/copy.conf"), values);
 
-    // Exported in the registry editor's own form (UTF-16LE with its mark, CR LF, the key and its
-    // Setting subkey, the record first), deleted, and restored by the restore program.
-    QMap<QString, QString> values = valuesOf(store);
+    // Exported (UTF-16LE with its mark, CR LF, the key and its Setting subkey, the record first),
+    // deleted, and restored by the restore program.
     const QString backup = temp.configDir() + "/backup with blanks.reg";
     QString error;
     ASSERT_TRUE(exportRegFile(store, backup, &error)) << error.toStdString();
     EXPECT_TRUE(
-        fileBytes(backup).startsWith(utf16(regText("\"Combo1\"=\"\""), QStringEncoder::Utf16LE)));
+        fileBytes(backup).startsWith(utf16(reg("\"Combo1\"=\"\""), QStringEncoder::Utf16LE)));
     ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
     std::vector<Shown> shown;
     EXPECT_EQ(restore(store, {backup}, shown), kRestoreDone);
@@ -126,173 +133,78 @@ TEST(Store, EveryValueComesBackByteExactThroughTheFileQtAndABackup) {
     // A restore is one write, whole or not at all; it replaces the file's values and leaves
     // every other value, as the registry editor imports.
     ASSERT_TRUE(store.SaveSettings({{names[0], "changed"}, {"zz-later", "kept"}}));
-    values.insert("zz-later", "kept");
     const QByteArray before = fileBytes(store.location());
     {
         const FileSizeLimit full(before.size() / 2);
         EXPECT_EQ(restore(store, {backup}, shown), kRestoreFailed);
     }
     EXPECT_EQ(fileBytes(store.location()), before);
-    EXPECT_EQ(shown.back().style, kStyleCritical);
-    EXPECT_TRUE(shown.back().text.contains(store.location())) << shown.back().text.toStdString();
+    EXPECT_TRUE(shown.back().first == kStyleCritical &&
+                shown.back().second.contains(store.location()))
+        << shown.back().second.toStdString();
     EXPECT_EQ(restore(store, {backup}, shown), kRestoreDone);
-    EXPECT_EQ(shown.back().text, "設定を復元しました。");
+    EXPECT_EQ(shown.back().second, "設定を復元しました。");
+    values["zz-later"] = "kept";
     EXPECT_EQ(valuesOf(store), values);
 }
 
 // A store as hand edits and other tools leave it: a comment, lines without "=", other sections,
-// Shift_JIS and Latin-1 text (also in a title the settings window reads and writes back).
+// Shift_JIS and Latin-1 text (also in a title the settings window reads and writes back), and
+// escapes, blanks, lists and names that QSettings never writes but reads.
 const QByteArray kHandEdited = "; kept by hand\n[Notes]\na line without an equals sign\n"
                                "title=\x8e\xca\x90\x5e\n\n[Setting]\nCombo1=5\n"
                                "save1_title=\x8e\xca\x90\x5e \x83\x65\nnote=caf\xe9\ngarbage\n"
                                "Text5 = \"50\"  \nbityousei-tate=\nrenzoku-no1-no2=0\nzu-comp=1\n"
-                               "\n[Other]\nk=1\n";
+                               "octal=\\17\\x\nlist=@@a , b  \n50%x=1\n\n[Other]\nk=1\n";
 
-// Whatever lies where the store belongs, the start-up reads what it can (the rest falls back)
-// without waiting, and the close writes its values and nothing else, or leaves all as it was.
+// Whatever lies where the store belongs, it is read without waiting, as far as it can be, and a
+// write changes the values it writes and nothing else, or, refused, leaves all as it was.
 TEST(Store, HostileStoreFilesAreReadAsFarAsPossibleAndNeverDamaged) {
     failInsteadOfHanging();
-    const QTemporaryDir work;
-    const QString fifo = work.filePath("fifo");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    // Never a link to a real device: a store that wrote through links would replace it.
-    enum Kind { HandEdited, OrganisationOnly, Fifo, Folder, LinkToFifo };
-    using Result = SettingsStore::DeleteResult;
-    const struct {
-        const char* name;
-        Kind kind;
-        qint64 room;      // bytes left on the disk, or -1
-        const char* read; // Combo1, Text5, Text3, Text4, Text25, Text26, Check1
-        bool written;
-        Result deleted;
-    } cases[] = {
-        // clang-format off
-        {"hand-edited", HandEdited, -1, "5 50 0 0 0 1 1", true, Result::Deleted},
-        {"hand-edited, full disk", HandEdited, 40, "5 50 0 0 0 1 1", false, Result::Deleted},
-        {"only the file QSettings fell back to", OrganisationOnly, -1, "9 100 0 0 1 1 0", true,
-         Result::Deleted},
-        {"FIFO", Fifo, -1, "9 100 0 0 1 1 0", false, Result::Failed},
-        {"folder", Folder, -1, "9 100 0 0 1 1 0", false, Result::Failed},
-        {"link to a FIFO", LinkToFifo, -1, "9 100 0 0 1 1 0", false, Result::Failed},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TempStore temp;
-        SettingsStore store;
-        const QString path = store.location();
-        const QByteArray native = QFile::encodeName(path);
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
-        ASSERT_TRUE(c.kind == HandEdited ? writeFile(path, kHandEdited)
-                    : c.kind == OrganisationOnly
-                        ? writeFile(QFileInfo(path).path() + ".conf", "[Setting]\nCombo1=7\n")
-                    : c.kind == Fifo   ? ::mkfifo(native.constData(), 0600) == 0
-                    : c.kind == Folder ? QDir().mkdir(path)
-                                       : QFile::link(fifo, path));
-        const QByteArray before = QFileInfo(path).isFile() ? fileBytes(path) : QByteArray();
-        struct stat node {};
-        ::lstat(native.constData(), &node);
-
-        MapHolders held;
-        bool written = false;
-        {
-            std::optional<FileSizeLimit> full;
-            if (c.room >= 0) {
-                full.emplace(before.size() + c.room);
-            }
-            readRecordIntoHolders(store, held);
-            QStringList read;
-            for (const Holder holder : {Holder::Combo1, Holder::Text5, Holder::Text3, Holder::Text4,
-                                        Holder::Text25, Holder::Text26, Holder::Check1}) {
-                read << held.text(holder);
-            }
-            EXPECT_EQ(read.join(' '), c.read);
-            held.setText(Holder::Combo1, "12");
-            // The close writes the record; a commit writes back the titles the window read.
-            written = writeRecordFromHolders(store, held) &&
-                      store.SaveSetting("save1_title", store.GetSetting("save1_title"));
-        }
-        EXPECT_EQ(written, c.written);
-        if (c.written) {
-            const QByteArray after = fileBytes(path);
-            qsizetype from = 0;
-            for (const QByteArray& line : before.split('\n')) {
-                if (line != "Combo1=5") {
-                    const qsizetype at = after.indexOf(line, from);
-                    ASSERT_GE(at, 0) << "lost or moved: " << line.toStdString();
-                    from = at + line.size();
-                }
-            }
-            // Qt, too, finds every value of the record in the section, and nothing of others'.
-            const QSettings qt(path, QSettings::IniFormat);
-            for (const RecordField& field : kRecordWriteOrder) {
-                EXPECT_TRUE(qt.contains(QStringLiteral("Setting/") + field.name)) << field.name;
-            }
-            EXPECT_EQ(qt.value("Setting/Combo1"), "12");
-            EXPECT_FALSE(store.valueNames().contains("k"));
-        } else {
-            struct stat now {};
-            ::lstat(native.constData(), &now);
-            EXPECT_TRUE(now.st_ino == node.st_ino && now.st_mode == node.st_mode);
-            EXPECT_EQ(QFileInfo(path).isFile() ? fileBytes(path) : QByteArray(), before);
-        }
-        EXPECT_EQ(store.DeleteSetting(), c.deleted);
-        if (c.deleted == Result::Deleted) {
-            EXPECT_TRUE(valuesOf(store).isEmpty());
-        }
-    }
-}
-
-// A backup is written only when the restore takes it back whole, and then completely; else
-// the export names the file and the reason, and leaves the folder as it was.
-TEST(Backup, IsRefusedWithAReasonWhenItCouldNotBeRestoredOrWritten) {
     const TempStore temp;
     SettingsStore store;
-    const QTemporaryDir work;
-    ASSERT_TRUE(QDir(work.path()).mkdir("folder.reg"));
-    ASSERT_TRUE(writeFile(work.filePath("older.reg"), "older contents"));
-    const QByteArray values = "[Setting]\nCombo1=1\nText5=a\\nb\n";
-    const struct {
-        const char* name;
-        QByteArray storeFile; // empty: no store
-        const char* target;
-        qint64 room; // bytes left on the disk, or -1
-    } cases[] = {
-        // clang-format off
-        {"no store", {}, "a.reg", -1},
-        {"a 1 MiB value", "[Setting]\nCombo1=" + QByteArray(1 << 20, 'x') + "\n", "older.reg", -1},
-        {"a NUL in a value", "[Setting]\nCombo1=@String(a\\0b)\nText5=1\n", "a.reg", -1},
-        {"a folder's name", values, "folder.reg", -1},
-        {"a folder that does not exist", values, "none/a.reg", -1},
-        {"a full disk", values, "older.reg", 100},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        store.DeleteSetting();
-        ASSERT_TRUE(c.storeFile.isEmpty() || writeFile(store.location(), c.storeFile));
-        const QStringList entries = QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        const QString target = work.filePath(c.target);
-        QString error;
-        {
-            std::optional<FileSizeLimit> full;
-            if (c.room >= 0) {
-                full.emplace(c.room);
-            }
-            EXPECT_FALSE(exportRegFile(store, target, &error));
+    const QString path = store.location();
+    const QByteArray native = QFile::encodeName(path);
+    // Only the file QSettings would fall back to: no values.
+    ASSERT_TRUE(writeFile(QFileInfo(path).path() + ".conf", "[Setting]\nCombo1=7\n"));
+    EXPECT_TRUE(valuesOf(store).empty());
+
+    // The close's record, and a commit's title written back as the window read it, change only
+    // what they change.
+    ASSERT_TRUE(writeFile(path, kHandEdited));
+    const StoreValues close = {
+        {"Combo1", "12"}, {"junjo", "0"}, {"save1_title", store.GetSetting("save1_title")}};
+    ASSERT_TRUE(store.SaveSettings(close));
+    const QByteArray after = fileBytes(path);
+    qsizetype from = 0;
+    for (const QByteArray& line : kHandEdited.split('\n')) {
+        if (line != "Combo1=5") {
+            const qsizetype at = after.indexOf(line, from);
+            ASSERT_GE(at, 0) << "lost or moved: " << line.toStdString();
+            from = at + line.size();
         }
-        EXPECT_TRUE(error.contains(target) && error.size() > target.size() + 10)
-            << error.toStdString();
-        EXPECT_EQ(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
-        EXPECT_EQ(fileBytes(work.filePath("older.reg")), "older contents");
     }
+    EXPECT_EQ(valuesOf(store), qtValues(path));
+    EXPECT_EQ(store.GetSetting("Combo1") + store.GetSetting("junjo"), "120");
+
+    // A FIFO holds no values, takes no write and is not removed.
+    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+    EXPECT_TRUE(valuesOf(store).empty());
+    ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
+    EXPECT_TRUE(valuesOf(store).empty());
+    EXPECT_FALSE(store.SaveSettings(close));
+    EXPECT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Failed);
+    struct stat node {};
+    EXPECT_TRUE(::lstat(native.constData(), &node) == 0 && S_ISFIFO(node.st_mode));
 }
 
 // Whatever the restore is given, it reads without blocking and no more than a backup's size,
 // and it takes a file only when it is wholly a string-only export of Velmora's key. It asks
 // with what would change, or names the file and the reason before any question; a cancelled
-// or refused restore leaves the settings as they were.
-TEST(Restore, TakesOnlyAWholeBackupOfVelmorasKeyAndExplainsEveryRefusal) {
+// or refused restore leaves the settings as they were. A backup is written only when the
+// restore takes it back whole, and then completely; else the export names the file and the
+// reason, and leaves the folder as it was.
+TEST(Backup, OnlyWhatTheRestoreTakesBackWholeIsWrittenOrRestoredAndEveryRefusalSaysWhy) {
     failInsteadOfHanging();
     const TempStore temp;
     SettingsStore store;
@@ -316,8 +228,8 @@ TEST(Restore, TakesOnlyAWholeBackupOfVelmorasKeyAndExplainsEveryRefusal) {
         // clang-format off
         {"UTF-8", reg(good), {}, nullptr},
         {"REGEDIT4, UTF-8 BOM, LF",
-         "\xEF\xBB\xBF" + regText(good, "REGEDIT4").replace("\r\n", "\n").toUtf8(), {}, nullptr},
-        {"UTF-16BE", utf16(regText(good), QStringEncoder::Utf16BE), {}, nullptr},
+         "\xEF\xBB\xBF" + reg(good, "REGEDIT4").replace("\r\n", "\n"), {}, nullptr},
+        {"UTF-16BE", utf16(reg(good), QStringEncoder::Utf16BE), {}, nullptr},
         {"key in other case", reg(good).replace("VB and VBA", "vb AND vba"), {}, nullptr},
         {"key without values", reg(""), {}, "値が一つも"},
         {"other application", reg("\"a\"=\"b\"").replace("quillmere", "quillmere2"), {}, "quillmere2"},
@@ -339,7 +251,6 @@ TEST(Restore, TakesOnlyAWholeBackupOfVelmorasKeyAndExplainsEveryRefusal) {
         {"folder", {}, work.path(), "フォルダー"},
         {"FIFO", {}, fifo, "通常のファイルではありません"},
         {"link to /dev/zero", {}, "/dev/zero", "通常のファイルではありません"},
-        {"link to /dev/urandom", {}, "/dev/urandom", "通常のファイルではありません"},
         // clang-format on
     };
     // The restore only ever reads the file; the test removes a link, never writes through it.
@@ -353,17 +264,48 @@ TEST(Restore, TakesOnlyAWholeBackupOfVelmorasKeyAndExplainsEveryRefusal) {
         EXPECT_EQ(restore(store, {path}, shown, MessageAnswer::Cancel),
                   taken ? kRestoreCancelled : kRestoreFailed);
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].style, taken ? kStyleExclamationOkCancel : kStyleCritical);
-        EXPECT_TRUE(shown[0].text.contains(path) &&
-                    shown[0].text.contains(taken ? counts : QString::fromUtf8(c.reason)))
-            << shown[0].text.toStdString();
+        EXPECT_EQ(shown[0].first, taken ? kStyleExclamationOkCancel : kStyleCritical);
+        EXPECT_TRUE(shown[0].second.contains(path) &&
+                    shown[0].second.contains(taken ? counts : QString::fromUtf8(c.reason)))
+            << shown[0].second.toStdString();
     }
     EXPECT_EQ(fileBytes(store.location()), settings);
 
     for (const QStringList& arguments : {QStringList{}, QStringList{"a.reg", "b.reg"}}) {
         std::vector<Shown> shown;
         EXPECT_EQ(restore(store, arguments, shown), kRestoreUsage);
-        EXPECT_TRUE(shown.size() == 1 && shown[0].text.contains("velmora-restore"));
+        EXPECT_TRUE(shown.size() == 1 && shown[0].second.contains("velmora-restore"));
+    }
+
+    ASSERT_TRUE(writeFile(work.filePath("older.reg"), "older contents"));
+    const struct {
+        const char* name;
+        QByteArray storeFile; // empty: no store
+        const char* target;
+        qint64 room; // bytes left on the disk, or -1
+    } exports[] = {
+        // clang-format off
+        {"no store", {}, "a.reg", -1},
+        {"a 1 MiB value", "[Setting]\nCombo1=" + QByteArray(1 << 20, 'x') + "\n", "older.reg", -1},
+        {"a NUL in a value", "[Setting]\nCombo1=@String(a\\0b)\nText5=1\n", "a.reg", -1},
+        {"a full disk", "[Setting]\nCombo1=1\nText5=a\\nb\n", "older.reg", 100},
+        // clang-format on
+    };
+    for (const auto& c : exports) {
+        SCOPED_TRACE(c.name);
+        store.DeleteSetting();
+        ASSERT_TRUE(c.storeFile.isEmpty() || writeFile(store.location(), c.storeFile));
+        const QStringList entries = QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        const QString target = work.filePath(c.target);
+        QString error;
+        {
+            const FileSizeLimit full(c.room);
+            EXPECT_FALSE(exportRegFile(store, target, &error));
+        }
+        EXPECT_TRUE(error.contains(target) && error.size() > target.size() + 10)
+            << error.toStdString();
+        EXPECT_EQ(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
+        EXPECT_EQ(fileBytes(work.filePath("older.reg")), "older contents");
     }
 }
 

@@ -11,7 +11,8 @@ namespace velmora::testing {
 
 namespace {
 
-constexpr int kRows = 1048576, kColumns = 16384; // Calc 7.4's sheet
+constexpr int kRows = 1048576, kColumns = 16384; // Calc's sheet
+constexpr double kColumnWidth = 48, kRowHeight = 13.5;
 
 [[noreturn]] void fail(const QString& message) {
     throw SpreadsheetError(message);
@@ -22,66 +23,54 @@ QRect parseAddress(const QString& text) {
     static const QRegularExpression address(QStringLiteral(
         "^\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7})(?::\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7}))?$"));
     const auto m = address.match(text);
-    const auto column = [&](int n) {
-        int number = 0;
+    const auto corner = [&](int n) {
+        int column = 0;
         for (const QChar c : m.captured(n).toUpper()) {
-            number = number * 26 + c.unicode() - 'A' + 1;
+            column = column * 26 + c.unicode() - 'A' + 1;
         }
-        return number;
+        return QPoint(column, m.captured(n + 1).toInt());
     };
-    const QRect box = QRect(QPoint(column(1), m.captured(2).toInt()),
-                            m.hasCaptured(3) ? QPoint(column(3), m.captured(4).toInt())
-                                             : QPoint(column(1), m.captured(2).toInt()))
-                          .normalized();
+    const QRect box = QRect(corner(1), m.hasCaptured(3) ? corner(3) : corner(1)).normalized();
     if (!m.hasMatch() || box.top() < 1 || box.bottom() > kRows || box.right() > kColumns) {
         fail(QStringLiteral("not a cell address: ") + text);
     }
     return box;
 }
 
-// Offset of `index` (from 1) along an axis of `standard` sizes, some of them changed.
-double offsetBefore(const std::map<int, double>& sizes, double standard, int index) {
-    double offset = (index - 1) * standard;
-    for (auto it = sizes.begin(); it != sizes.end() && it->first < index; ++it) {
-        offset += it->second - standard;
+QString cellAddress(int column, int row) {
+    QString letters;
+    for (; column > 0; column = (column - 1) / 26) {
+        letters.prepend(QChar('A' + (column - 1) % 26));
     }
-    return offset;
+    return QStringLiteral("$%1$%2").arg(letters).arg(row);
 }
 
-bool hasSheet(const FakeBookData& book, const QString& name, const FakeSheetData* except) {
+bool hasSheet(const FakeBook& book, const QString& name) {
     return std::any_of(book.sheets.begin(), book.sheets.end(), [&](const auto& sheet) {
-        return sheet.get() != except && sheet->name.compare(name, Qt::CaseInsensitive) == 0;
+        return sheet->name.compare(name, Qt::CaseInsensitive) == 0;
     });
 }
 
-// An object handed out; it fails while the application is not running or once its workbook
-// closed.
+// An object handed out: every call through it is logged and may fail.
 class Handle {
 public:
-    Handle(FakeSpreadsheet& fake, std::shared_ptr<FakeBookData> book,
-           std::shared_ptr<FakeSheetData> sheet = {})
+    Handle(FakeSpreadsheet& fake, std::shared_ptr<FakeBook> book = {},
+           std::shared_ptr<FakeSheet> sheet = {})
         : fake_(fake), book_(std::move(book)), sheet_(std::move(sheet)) {}
 
 protected:
-    void enter(const char* operation) const {
-        fake_.enter(operation);
-        if (book_ && !book_->open) {
-            fail(QStringLiteral("the workbook is closed"));
-        }
-    }
     template <class T> T at(const char* operation, T value) const {
-        return enter(operation), value;
+        return fake_.enter(operation), value;
     }
     FakeSpreadsheet& fake_;
-    std::shared_ptr<FakeBookData> book_;
-    std::shared_ptr<FakeSheetData> sheet_;
+    std::shared_ptr<FakeBook> book_;
+    std::shared_ptr<FakeSheet> sheet_;
 };
 
 class FakeRange : public Range, Handle {
 public:
-    FakeRange(FakeSpreadsheet& fake, std::shared_ptr<FakeBookData> book,
-              std::shared_ptr<FakeSheetData> sheet, QRect box)
-        : Handle(fake, std::move(book), std::move(sheet)), box_(box) {}
+    FakeRange(FakeSpreadsheet& fake, std::shared_ptr<FakeSheet> sheet, QRect box)
+        : Handle(fake, {}, std::move(sheet)), box_(box) {}
 
     QString address() override {
         const QString first = cellAddress(box_.left(), box_.top());
@@ -93,14 +82,15 @@ public:
     int column() override { return at("Range.column", box_.left()); }
     int mergeAreaRows() override { return at("Range.mergeAreaRows", mergeArea().height()); }
     int mergeAreaColumns() override { return at("Range.mergeAreaColumns", mergeArea().width()); }
-    double left() override { return at("Range.left", start(true)); }
-    double top() override { return at("Range.top", start(false)); }
-    double width() override { return at("Range.width", size(true)); }
-    double height() override { return at("Range.height", size(false)); }
+    double left() override { return at("Range.left", (box_.left() - 1) * kColumnWidth); }
+    double top() override { return at("Range.top", top(box_.top())); }
+    double width() override { return at("Range.width", box_.width() * kColumnWidth); }
+    double height() override {
+        return at("Range.height", top(box_.bottom() + 1) - top(box_.top()));
+    }
     void select() override {
-        enter("Range.select");
-        sheet_->activeRow = box_.top();
-        sheet_->activeColumn = box_.left();
+        fake_.enter("Range.select");
+        sheet_->active = box_.topLeft();
         sheet_->selected.reset();
     }
 
@@ -111,23 +101,22 @@ private:
                                      [&](const QRect& m) { return m.contains(box_.topLeft()); });
         return it != merges.end() ? *it : QRect(box_.topLeft(), QSize(1, 1));
     }
-    // Columns are 48 pt wide and rows 13.5 pt high unless set otherwise.
-    double offset(bool across, int index) const {
-        return across ? offsetBefore(sheet_->columnWidths, 48, index)
-                      : offsetBefore(sheet_->rowHeights, 13.5, index);
-    }
-    double start(bool across) const { return offset(across, across ? box_.left() : box_.top()); }
-    double size(bool across) const {
-        return offset(across, (across ? box_.right() : box_.bottom()) + 1) - start(across);
+    double top(int row) const {
+        double offset = (row - 1) * kRowHeight;
+        for (auto it = sheet_->rowHeights.begin();
+             it != sheet_->rowHeights.end() && it->first < row; ++it) {
+            offset += it->second - kRowHeight;
+        }
+        return offset;
     }
     QRect box_;
 };
 
-class FakeShape : public Shape, Handle {
+class FakeShapeHandle : public Shape, Handle {
 public:
-    FakeShape(FakeSpreadsheet& fake, std::shared_ptr<FakeBookData> book,
-              std::shared_ptr<FakeSheetData> sheet, std::shared_ptr<FakeShapeData> shape)
-        : Handle(fake, std::move(book), std::move(sheet)), shape_(std::move(shape)) {}
+    FakeShapeHandle(FakeSpreadsheet& fake, std::shared_ptr<FakeSheet> sheet,
+                    std::shared_ptr<FakeShape> shape)
+        : Handle(fake, {}, std::move(sheet)), shape_(std::move(shape)) {}
 
     QString name() override { return data("Shape.name").name; }
     void setName(const QString& name) override {
@@ -137,11 +126,14 @@ public:
         shape_->name = name;
     }
     void select() override { sheet_->selected = (data("Shape.select"), shape_); }
+    // As in Calc, one side only, whatever the aspect lock.
     void scaleHeight(float factor, bool toOriginal) override {
-        scale(data("Shape.scaleHeight"), factor, toOriginal, false);
+        FakeShape& s = data("Shape.scaleHeight");
+        s.height = (toOriginal ? s.originalHeight : s.height) * factor;
     }
     void scaleWidth(float factor, bool toOriginal) override {
-        scale(data("Shape.scaleWidth"), factor, toOriginal, true);
+        FakeShape& s = data("Shape.scaleWidth");
+        s.width = (toOriginal ? s.originalWidth : s.width) * factor;
     }
     bool lockAspectRatio() override { return data("Shape.lockAspectRatio").lockAspectRatio; }
     void setLockAspectRatio(bool on) override {
@@ -164,16 +156,9 @@ public:
     }
 
 private:
-    FakeShapeData& data(const char* operation) const {
-        enter(operation);
-        if (std::find(sheet_->shapes.begin(), sheet_->shapes.end(), shape_) ==
-            sheet_->shapes.end()) {
-            fail(QStringLiteral("the shape no longer exists"));
-        }
-        return *shape_;
-    }
+    FakeShape& data(const char* operation) const { return *at(operation, shape_); }
     QPointF drift() const { return fake_.zoom != 100 ? fake_.zoomedDrift : QPointF(); }
-    static void resize(FakeShapeData& s, double points, bool across) {
+    static void resize(FakeShape& s, double points, bool across) {
         if (points < 0 || !std::isfinite(points)) {
             fail(QStringLiteral("a size must not be negative"));
         }
@@ -181,15 +166,7 @@ private:
         (across ? s.height : s.width) *= s.lockAspectRatio && side > 0 ? points / side : 1;
         side = points;
     }
-    // As in Calc, one side only, whatever the aspect lock.
-    static void scale(FakeShapeData& s, float factor, bool toOriginal, bool across) {
-        if (factor <= 0) {
-            fail(QStringLiteral("a scale factor must be positive"));
-        }
-        double& side = across ? s.width : s.height;
-        side = (toOriginal ? (across ? s.originalWidth : s.originalHeight) : side) * factor;
-    }
-    std::shared_ptr<FakeShapeData> shape_;
+    std::shared_ptr<FakeShape> shape_;
 };
 
 class FakeWorksheet : public Worksheet, Handle {
@@ -197,41 +174,41 @@ public:
     using Handle::Handle;
 
     void activate() override {
-        enter("Worksheet.activate");
+        fake_.enter("Worksheet.activate");
         book_->activeSheet = sheet_;
-        fake_.setActiveBook(book_);
+        fake_.activeBook = book_;
     }
     QString name() override { return at("Worksheet.name", sheet_->name); }
     void setName(const QString& name) override {
         // Calc refuses an empty name, []*?:/\, an apostrophe at either end and another sheet's.
         static const QRegularExpression refused(QStringLiteral("^$|[][*?:/\\\\]|^'|'$"));
-        if (enter("Worksheet.setName"),
-            name.contains(refused) || hasSheet(*book_, name, sheet_.get())) {
+        if (fake_.enter("Worksheet.setName"), name.contains(refused) || hasSheet(*book_, name)) {
             fail(QStringLiteral("the sheet name is refused: ") + name);
         }
         sheet_->name = name;
     }
     RangePtr range(const QString& address) override {
-        return std::make_shared<FakeRange>(fake_, book_, sheet_,
+        return std::make_shared<FakeRange>(fake_, sheet_,
                                            at("Worksheet.range", parseAddress(address)));
     }
     int shapeCount() override { return at("Worksheet.shapeCount", int(sheet_->shapes.size())); }
     ShapePtr addPicture(const QString& file, bool linkToFile, bool, double left, double top,
                         double width, double height) override {
-        if (enter("Worksheet.addPicture"), linkToFile || width < 0 || height < 0) {
-            fail(QStringLiteral("only embedded pictures of a positive size"));
+        // Read as Calc reads a picture without a physical size: at 96 dpi.
+        const QSizeF size = QSizeF(QImageReader(file).size()) * 0.75;
+        if (fake_.enter("Worksheet.addPicture"),
+            linkToFile || width < 0 || height < 0 || !QFileInfo(file).isFile() || size.isEmpty()) {
+            fail(QStringLiteral("not a picture to embed: ") + file);
         }
-        const QSizeF size = fake_.pictureSize(file);
         const QPointF drift = fake_.zoom != 100 ? fake_.zoomedDrift : QPointF();
-        auto shape = std::make_shared<FakeShapeData>(FakeShapeData{{},
-                                                                   true,
-                                                                   file,
-                                                                   left + drift.x(),
-                                                                   top + drift.y(),
-                                                                   width ? width : size.width(),
-                                                                   height ? height : size.height(),
-                                                                   size.width(),
-                                                                   size.height()});
+        auto shape = std::make_shared<FakeShape>(FakeShape{{},
+                                                           true,
+                                                           left + drift.x(),
+                                                           top + drift.y(),
+                                                           width ? width : size.width(),
+                                                           height ? height : size.height(),
+                                                           size.width(),
+                                                           size.height()});
         // The application's own name: the first free "Picture n".
         for (auto n = sheet_->shapes.size() + 1; shape->name.isEmpty(); ++n) {
             if (!find(QStringLiteral("Picture %1").arg(n), false)) {
@@ -239,10 +216,10 @@ public:
             }
         }
         sheet_->shapes.push_back(shape);
-        return std::make_shared<FakeShape>(fake_, book_, sheet_, shape);
+        return std::make_shared<FakeShapeHandle>(fake_, sheet_, shape);
     }
     ShapePtr picture(const QString& name) override {
-        if (ShapePtr found = (enter("Worksheet.picture"), find(name, true))) {
+        if (ShapePtr found = (fake_.enter("Worksheet.picture"), find(name, true))) {
             return found;
         }
         fail(QStringLiteral("no picture named ") + name);
@@ -254,8 +231,8 @@ public:
 private:
     ShapePtr find(const QString& name, bool picturesOnly) const {
         for (const auto& shape : sheet_->shapes) {
-            if (shape->name == name && (shape->isPicture || !picturesOnly)) {
-                return std::make_shared<FakeShape>(fake_, book_, sheet_, shape);
+            if (shape->name == name && (shape->picture || !picturesOnly)) {
+                return std::make_shared<FakeShapeHandle>(fake_, sheet_, shape);
             }
         }
         return nullptr;
@@ -268,95 +245,87 @@ public:
 
     QString name() override { return at("Workbook.name", book_->name); }
     WorksheetPtr activeSheet() override {
-        return sheet("Workbook.activeSheet", book_->activeSheet);
+        return sheet(at("Workbook.activeSheet", book_->activeSheet));
     }
     int worksheetCount() override {
         return at("Workbook.worksheetCount", int(book_->sheets.size()));
     }
     WorksheetPtr worksheet(int index) override {
-        if (enter("Workbook.worksheet"), index < 1 || index > int(book_->sheets.size())) {
+        if (fake_.enter("Workbook.worksheet"), index < 1 || index > int(book_->sheets.size())) {
             fail(QStringLiteral("no worksheet %1").arg(index));
         }
-        return sheet(nullptr, book_->sheets[index - 1]);
+        return sheet(book_->sheets[index - 1]);
     }
+    // Before the active sheet, as Calc adds one.
     WorksheetPtr addWorksheet() override {
-        auto added = std::make_shared<FakeSheetData>();
-        for (int n = 1; added->name.isEmpty(); ++n) {
-            if (!hasSheet(*book_, QStringLiteral("Sheet%1").arg(n), nullptr)) {
+        fake_.enter("Workbook.addWorksheet");
+        auto added = std::make_shared<FakeSheet>();
+        for (auto n = book_->sheets.size() + 1; added->name.isEmpty(); ++n) {
+            if (!hasSheet(*book_, QStringLiteral("Sheet%1").arg(n))) {
                 added->name = QStringLiteral("Sheet%1").arg(n);
             }
         }
-        book_->sheets.push_back(added);
-        return sheet("Workbook.addWorksheet", book_->activeSheet = added);
+        auto& sheets = book_->sheets;
+        sheets.insert(std::find(sheets.begin(), sheets.end(), book_->activeSheet), added);
+        return sheet(book_->activeSheet = added);
     }
 
 private:
-    WorksheetPtr sheet(const char* operation, std::shared_ptr<FakeSheetData> data) const {
-        if (operation) {
-            enter(operation);
-        }
+    WorksheetPtr sheet(std::shared_ptr<FakeSheet> data) const {
         return std::make_shared<FakeWorksheet>(fake_, book_, std::move(data));
     }
 };
 
 class FakeApplication : public Application, Handle {
 public:
-    explicit FakeApplication(FakeSpreadsheet& fake) : Handle(fake, nullptr) {}
+    using Handle::Handle;
 
     RangePtr activeCell() override {
-        return cell("Application.activeCell", book()->activeSheet->activeRow,
-                    book()->activeSheet->activeColumn);
+        const QPoint cell = at("Application.activeCell", book()->activeSheet->active);
+        return std::make_shared<FakeRange>(fake_, book()->activeSheet, QRect(cell, cell));
     }
     RangePtr range(const QString& address) override {
         const QRect box = at("Application.range", parseAddress(address));
-        return std::make_shared<FakeRange>(fake_, book(), book()->activeSheet, box);
+        return std::make_shared<FakeRange>(fake_, book()->activeSheet, box);
     }
     RangePtr cells(int row, int column) override {
-        if (row < 1 || row > kRows || column < 1 || column > kColumns) {
+        if (fake_.enter("Application.cells"),
+            row < 1 || row > kRows || column < 1 || column > kColumns) {
             fail(QStringLiteral("no cell at row %1, column %2").arg(row).arg(column));
         }
-        return cell("Application.cells", row, column);
+        return std::make_shared<FakeRange>(fake_, book()->activeSheet, QRect(column, row, 1, 1));
     }
     int workbookCount() override {
-        return at("Application.workbookCount", int(fake_.books().size()));
+        return at("Application.workbookCount", int(fake_.books.size()));
     }
     WorkbookPtr workbook(int index) override {
-        if (enter("Application.workbook"), index < 1 || index > int(fake_.books().size())) {
+        if (fake_.enter("Application.workbook"), index < 1 || index > int(fake_.books.size())) {
             fail(QStringLiteral("no workbook %1").arg(index));
         }
-        return wrap(fake_.books()[index - 1]);
+        return wrap(fake_.books[index - 1]);
     }
     WorkbookPtr workbook(const QString& name) override {
-        if (enter("Application.workbook"), !fake_.book(name)) {
+        if (fake_.enter("Application.workbook"), name.isEmpty() || !fake_.book(name)) {
             fail(QStringLiteral("no open workbook named ") + name);
         }
         return wrap(fake_.book(name));
     }
     WorkbookPtr activeWorkbook() override { return wrap(at("Application.activeWorkbook", book())); }
     void setScreenUpdating(bool on) override {
-        fake_.screenUpdating = at("Application.setScreenUpdating", on);
+        fake_.screenUpdating_ = at("Application.setScreenUpdating", on);
     }
     QString version() override { return at("Application.version", fake_.version); }
     double zoom() override { return at("Application.zoom", fake_.zoom); }
-    void setZoom(double percent) override {
-        if (enter("Application.setZoom"), percent < 10 || percent > 400) {
-            fail(QStringLiteral("zoom out of range"));
-        }
-        fake_.zoom = percent;
-    }
+    void setZoom(double percent) override { fake_.zoom = at("Application.setZoom", percent); }
 
 private:
-    std::shared_ptr<FakeBookData> book() const {
-        if (!fake_.activeBook()) {
+    std::shared_ptr<FakeBook> book() const {
+        if (!fake_.activeBook) {
             fail(QStringLiteral("no workbook is open"));
         }
-        return fake_.activeBook();
+        return fake_.activeBook;
     }
-    RangePtr cell(const char* operation, int row, int column) const {
-        return std::make_shared<FakeRange>(fake_, at(operation, book()), book()->activeSheet,
-                                           QRect(column, row, 1, 1));
-    }
-    WorkbookPtr wrap(const std::shared_ptr<FakeBookData>& data) const {
+    WorkbookPtr wrap(const std::shared_ptr<FakeBook>& data) const {
         return fake_.handOut(std::make_shared<FakeWorkbook>(fake_, data));
     }
 };
@@ -369,88 +338,59 @@ ApplicationPtr FakeSpreadsheet::attach() {
 }
 
 void FakeSpreadsheet::addWorkbook(const QString& name) {
-    books_.push_back(std::make_shared<FakeBookData>(FakeBookData{name, {}, {}}));
-    activeBook_ = books_.back();
-    activeBook_->sheets.push_back(activeBook_->activeSheet = std::make_shared<FakeSheetData>());
-    activeBook_->activeSheet->name = QStringLiteral("Sheet1");
-}
-
-void FakeSpreadsheet::closeAllWorkbooks() {
-    while (!books_.empty()) {
-        closeWorkbook(books_.front()->name);
-    }
-}
-
-void FakeSpreadsheet::closeWorkbook(const QString& name) {
-    if (const auto closed = book(name)) {
-        closed->open = false;
-        std::erase(books_, closed);
-        activeBook_ = activeBook_ != closed ? activeBook_
-                      : books_.empty()      ? nullptr
-                                            : books_.back();
-    }
-}
-
-void FakeSpreadsheet::setColumnWidth(int column, double points) {
-    activeSheet()->columnWidths[column] = points;
-}
-
-void FakeSpreadsheet::setRowHeight(int row, double points) {
-    activeSheet()->rowHeights[row] = points;
+    books.push_back(activeBook = std::make_shared<FakeBook>(FakeBook{name, {}, {}}));
+    activeBook->sheets.push_back(activeBook->activeSheet = std::make_shared<FakeSheet>());
+    activeBook->activeSheet->name = QStringLiteral("Sheet1");
 }
 
 void FakeSpreadsheet::merge(const QString& address) {
-    activeSheet()->merges.push_back(parseAddress(address));
+    sheet().merges.push_back(parseAddress(address));
 }
 
-void FakeSpreadsheet::selectCell(const QString& address) {
-    activeSheet()->activeRow = parseAddress(address).top();
-    activeSheet()->activeColumn = parseAddress(address).left();
+void FakeSpreadsheet::select(const QString& address, const QString& cursor) {
+    sheet().active = parseAddress(cursor.isEmpty() ? address : cursor).topLeft();
+    sheet().selected.reset();
 }
 
-void FakeSpreadsheet::addRectangle(const QString& name, double left, double top, double width,
-                                   double height) {
-    activeSheet()->shapes.push_back(std::make_shared<FakeShapeData>(
-        FakeShapeData{name, false, {}, left, top, width, height, width, height}));
+void FakeSpreadsheet::selectShape(const QString& name) {
+    for (const auto& shape : sheet().shapes) {
+        if (shape->name == name) {
+            sheet().selected = shape;
+        }
+    }
 }
 
-QStringList FakeSpreadsheet::shapeNamesBackToFront() {
+void FakeSpreadsheet::addRectangle(const QString& name, double left, double top) {
+    sheet().shapes.push_back(
+        std::make_shared<FakeShape>(FakeShape{name, false, left, top, 40, 40, 40, 40}));
+}
+
+QList<ShapeInfo> FakeSpreadsheet::shapes(const QString& book) {
+    QList<ShapeInfo> found;
+    for (const auto& s : sheet(book).shapes) {
+        found.push_back({s->name, s->picture, s->left, s->top, s->width, s->height, {}});
+    }
+    return found;
+}
+
+QStringList FakeSpreadsheet::sheetNames(const QString& book) {
     QStringList names;
-    for (const auto& shape : activeSheet()->shapes) {
-        names << shape->name;
+    for (const auto& sheet : this->book(book)->sheets) {
+        names << sheet->name;
     }
     return names;
 }
 
-void FakeSpreadsheet::registerPicture(const QString& path, double width, double height) {
-    pictureSizes_.insert(QFileInfo(path).absoluteFilePath(), QSizeF(width, height));
+QString FakeSpreadsheet::selectedShape() {
+    const auto selected = sheet().selected.lock();
+    return selected ? selected->name : QString();
 }
 
-QSizeF FakeSpreadsheet::pictureSize(const QString& path) const {
-    const QFileInfo file(path);
-    const QSizeF size =
-        pictureSizes_.value(file.absoluteFilePath(), QSizeF(QImageReader(path).size()) * 0.75);
-    if (!file.isFile() || size.isEmpty()) {
-        fail(QStringLiteral("not a picture: ") + path);
-    }
-    return size;
-}
-
-std::shared_ptr<FakeBookData> FakeSpreadsheet::book(const QString& name) const {
-    const auto it = std::find_if(books_.begin(), books_.end(), [&](const auto& b) {
-        return !name.isEmpty() && b->name.compare(name, Qt::CaseInsensitive) == 0;
+std::shared_ptr<FakeBook> FakeSpreadsheet::book(const QString& name) const {
+    const auto it = std::find_if(books.begin(), books.end(), [&](const auto& b) {
+        return b->name.compare(name, Qt::CaseInsensitive) == 0;
     });
-    return it != books_.end() ? *it : nullptr;
-}
-
-std::vector<FakeShapeData> FakeSpreadsheet::pictures() const {
-    std::vector<FakeShapeData> result;
-    for (const auto& shape : activeSheet() ? activeSheet()->shapes : FakeSheetData().shapes) {
-        if (shape->isPicture) {
-            result.push_back(*shape);
-        }
-    }
-    return result;
+    return name.isEmpty() ? activeBook : it != books.end() ? *it : nullptr;
 }
 
 int FakeSpreadsheet::liveObjects() const {
@@ -458,32 +398,10 @@ int FakeSpreadsheet::liveObjects() const {
                              [](const auto& object) { return !object.expired(); }));
 }
 
-void FakeSpreadsheet::failCalls(int from, int to, const QString& operation) {
-    rules_.push_back({operation, from, to});
-}
-
-void FakeSpreadsheet::beforeCall(const QString& operation, int nth, std::function<void()> action) {
-    hooks_.push_back({operation, nth, std::move(action)});
-}
-
 void FakeSpreadsheet::enter(const char* operation) {
-    const QString name = QString::fromLatin1(operation);
-    calls << name;
-    const int nth = ++counts_[name];
-    for (const Hook& hook : hooks_) {
-        if (hook.operation == name && hook.nth == nth) {
-            hook.action();
-        }
-    }
-    if (!running_) {
-        fail(QStringLiteral("the spreadsheet application is not running"));
-    }
-    for (const Rule& rule : rules_) {
-        const int count = rule.operation.isEmpty() ? int(calls.size()) : nth;
-        if ((rule.operation.isEmpty() || rule.operation == name) && count >= rule.from &&
-            count <= rule.to) {
-            fail(QStringLiteral("injected failure of ") + name);
-        }
+    calls << QString::fromLatin1(operation);
+    if (calls.size() >= failing_.x() && calls.size() <= failing_.y()) {
+        fail(QStringLiteral("injected failure of ") + calls.last());
     }
 }
 

@@ -1,49 +1,44 @@
 #pragma once
 
-// An in-memory spreadsheet application that behaves as Calc does where the engine can tell
-// (tests/calc compares the two): cell geometry in points, merged areas, workbooks and sheets,
-// shapes with names and stacking order, version, zoom, screen updating and wait settings, and
-// a failure injectable at any call. Calls through the interface are logged as "Class.method"
-// ("Worksheet.addPicture"); setup and inspection through the members below are not.
+// An in-memory spreadsheet application that behaves as Calc does where the engine can tell (the
+// world tests hold both to the same tables): cell geometry in points, merged areas, workbooks
+// and sheets, shapes with names and stacking order, version, zoom, screen updating and wait
+// settings, and a failure injectable at any call. Calls through the interface are logged as
+// "Class.method" ("Worksheet.addPicture").
 
-#include "spreadsheet.h"
 #include "spreadsheet_world.h"
 
-#include <QHash>
+#include <QPoint>
 #include <QPointF>
 #include <QRect>
-#include <QSizeF>
-#include <QStringList>
 
-#include <functional>
+#include <climits>
 #include <map>
 #include <memory>
 #include <vector>
 
 namespace velmora::testing {
 
-struct FakeShapeData {
+struct FakeShape {
     QString name;
-    bool isPicture = false;
-    QString fileName;
+    bool picture = false;
     double left = 0, top = 0, width = 0, height = 0, originalWidth = 0, originalHeight = 0;
     bool lockAspectRatio = true;
 };
 
-struct FakeSheetData {
+struct FakeSheet {
     QString name;
-    std::map<int, double> columnWidths, rowHeights;
-    std::vector<QRect> merges;                          // x: column, y: row
-    std::vector<std::shared_ptr<FakeShapeData>> shapes; // back to front
-    int activeRow = 1, activeColumn = 1;
-    std::weak_ptr<FakeShapeData> selected;
+    std::map<int, double> rowHeights;
+    std::vector<QRect> merges;                      // x: column, y: row
+    std::vector<std::shared_ptr<FakeShape>> shapes; // back to front
+    QPoint active{1, 1};                            // column, row
+    std::weak_ptr<FakeShape> selected;
 };
 
-struct FakeBookData {
+struct FakeBook {
     QString name;
-    std::vector<std::shared_ptr<FakeSheetData>> sheets;
-    std::shared_ptr<FakeSheetData> activeSheet;
-    bool open = true;
+    std::vector<std::shared_ptr<FakeSheet>> sheets;
+    std::shared_ptr<FakeSheet> activeSheet;
 };
 
 class FakeSpreadsheet : public ExcelLink, public SpreadsheetWorld {
@@ -54,72 +49,43 @@ public:
 
     ExcelLink& link() override { return *this; }
     void addWorkbook(const QString& name) override;
-    void closeAllWorkbooks() override;
-    void setColumnWidth(int column, double points) override;
-    void setRowHeight(int row, double points) override;
+    void setRowHeight(int row, double points) override { sheet().rowHeights[row] = points; }
     void merge(const QString& address) override;
-    void addRectangle(const QString& name, double left, double top, double width,
-                      double height) override;
-    QStringList shapeNamesBackToFront() override;
-
-    void setRunning(bool running) { running_ = running; }
-    void closeWorkbook(const QString& name);
-    // The top-left cell of `address` becomes the active sheet's active cell.
-    void selectCell(const QString& address);
-    // The file at `path`, even an empty one, reads as a picture of this size in points; others
-    // are read as images at 96 dpi.
-    void registerPicture(const QString& path, double width, double height);
-
-    std::shared_ptr<FakeBookData> book(const QString& name) const; // in any case
-    std::shared_ptr<FakeBookData> activeBook() const { return activeBook_; }
-    FakeSheetData* activeSheet() const {
-        return activeBook_ ? activeBook_->activeSheet.get() : nullptr;
-    }
-    std::vector<FakeShapeData> pictures() const; // of the active sheet, back to front
-    // Application and workbook objects handed out and still held.
-    int liveObjects() const;
+    void select(const QString& address, const QString& cursor = {}) override;
+    void selectShape(const QString& name) override;
+    void addRectangle(const QString& name, double left, double top) override;
+    QList<ShapeInfo> shapes(const QString& book = {}) override;
+    QStringList sheetNames(const QString& book = {}) override;
+    QString selectedShape() override;
+    bool screenUpdating() override { return screenUpdating_; }
+    FakeSpreadsheet* fake() override { return this; }
 
     QString version = QStringLiteral("16.0");
     double zoom = 100;
-    bool screenUpdating = true;
-    // Added to a position set while the zoom is not 100 %, as version 12 put pictures off
-    // their cell in a zoomed window.
+    // Added to a position set while the zoom is not 100 %, as version 12 put pictures off their
+    // cell in a zoomed window.
     QPointF zoomedDrift;
-
     QStringList calls;
-    // Calls from..to fail (counted over all calls, or over those of `operation` if given).
-    void failCalls(int from, int to, const QString& operation = {});
-    // Runs `action` just before the nth call of `operation`.
-    void beforeCall(const QString& operation, int nth, std::function<void()> action);
+    // Calls number from..to fail.
+    void failCalls(int from, int to = INT_MAX) { failing_ = {from, to}; }
+    // Application and workbook objects handed out and still held.
+    int liveObjects() const;
 
     // For the objects handed out.
     void enter(const char* operation);
-    void setActiveBook(const std::shared_ptr<FakeBookData>& book) { activeBook_ = book; }
-    const std::vector<std::shared_ptr<FakeBookData>>& books() const { return books_; }
-    QSizeF pictureSize(const QString& path) const;
+    std::shared_ptr<FakeBook> book(const QString& name) const; // in any case; empty: the active
+    std::vector<std::shared_ptr<FakeBook>> books;
+    std::shared_ptr<FakeBook> activeBook;
+    bool screenUpdating_ = true;
     template <class T> std::shared_ptr<T> handOut(std::shared_ptr<T> object) {
         handedOut_.push_back(object);
         return object;
     }
 
 private:
-    struct Rule {
-        QString operation;
-        int from, to;
-    };
-    struct Hook {
-        QString operation;
-        int nth;
-        std::function<void()> action;
-    };
-    bool running_ = true;
+    FakeSheet& sheet(const QString& bookName = {}) const { return *book(bookName)->activeSheet; }
     WaitSettings waitSettings_ = kIdleWaitSettings;
-    std::vector<std::shared_ptr<FakeBookData>> books_;
-    std::shared_ptr<FakeBookData> activeBook_;
-    QHash<QString, QSizeF> pictureSizes_;
-    QHash<QString, int> counts_;
-    std::vector<Rule> rules_;
-    std::vector<Hook> hooks_;
+    QPoint failing_;
     std::vector<std::weak_ptr<void>> handedOut_;
 };
 

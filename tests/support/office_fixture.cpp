@@ -76,6 +76,10 @@ Stat statOf(const QString& path) {
     return {text.mid(open + 1, close - open - 1), fields[0].at(0), fields[1].toLongLong()};
 }
 
+Any hmm(double points) {
+    return Any(calc::pointsToHmm(points));
+}
+
 } // namespace
 
 // The tests' own UNO connection to the office, beside the link under test.
@@ -123,12 +127,6 @@ struct OfficeProcess::Uno {
     Reference<css::uno::XInterface> create(const char* service) {
         return as<css::lang::XMultiServiceFactory>(model())->createInstance(
             OUString::createFromAscii(service));
-    }
-    // Width or Height of a column or a row.
-    template <class Axis>
-    void setSize(const Reference<Axis>& all, int index, const char* property, double points) {
-        as<css::beans::XPropertySet>(all->getByIndex(index - 1))
-            ->setPropertyValue(OUString::createFromAscii(property), Any(calc::pointsToHmm(points)));
     }
 };
 
@@ -280,6 +278,9 @@ void OfficeProcess::addWorkbook(const QString& name) {
     uno_->call([&] {
         const auto component = as<css::frame::XComponentLoader>(uno_->session->desktop())
                                    ->loadComponentFromURL("private:factory/scalc", "_blank", 0, {});
+        const auto grid = as<css::table::XColumnRowRange>(uno_->sheet());
+        as<css::beans::XPropertySet>(grid->getColumns())->setPropertyValue("Width", hmm(48));
+        as<css::beans::XPropertySet>(grid->getRows())->setPropertyValue("Height", hmm(13.5));
         css::beans::PropertyValue filter;
         filter.Name = "FilterName";
         filter.Value <<= OUString("calc8");
@@ -297,17 +298,11 @@ void OfficeProcess::closeAllWorkbooks() {
     });
 }
 
-void OfficeProcess::setColumnWidth(int column, double points) {
-    uno_->call([&] {
-        uno_->setSize(as<css::table::XColumnRowRange>(uno_->sheet())->getColumns(), column, "Width",
-                      points);
-    });
-}
-
 void OfficeProcess::setRowHeight(int row, double points) {
     uno_->call([&] {
-        uno_->setSize(as<css::table::XColumnRowRange>(uno_->sheet())->getRows(), row, "Height",
-                      points);
+        as<css::beans::XPropertySet>(
+            as<css::table::XColumnRowRange>(uno_->sheet())->getRows()->getByIndex(row - 1))
+            ->setPropertyValue("Height", hmm(points));
     });
 }
 
@@ -315,33 +310,13 @@ void OfficeProcess::merge(const QString& address) {
     uno_->call([&] { as<css::util::XMergeable>(uno_->cells(address))->merge(true); });
 }
 
-void OfficeProcess::addRectangle(const QString& name, double left, double top, double width,
-                                 double height) {
-    uno_->call([&] {
-        const auto shape =
-            as<css::drawing::XShape>(uno_->create("com.sun.star.drawing.RectangleShape"));
-        as<css::drawing::XShapes>(uno_->page())->add(shape);
-        shape->setSize({calc::pointsToHmm(width), calc::pointsToHmm(height)});
-        shape->setPosition({calc::pointsToHmm(left), calc::pointsToHmm(top)});
-        as<css::container::XNamed>(shape)->setName(toOU(name));
-    });
-}
-
-QStringList OfficeProcess::shapeNamesBackToFront() {
-    QStringList names;
-    for (const CalcShapeInfo& shape : shapes()) {
-        names << shape.name;
-    }
-    return names;
-}
-
-void OfficeProcess::select(const QString& address, const QString& cursorCell) {
+void OfficeProcess::select(const QString& address, const QString& cursor) {
     uno_->call([&] {
         // Two ranges, the cursor cell first: the view puts its cursor on the first range's
         // corner and marks their union, the range itself.
         const auto ranges = as<css::sheet::XSheetCellRangeContainer>(
             uno_->create("com.sun.star.sheet.SheetCellRanges"));
-        for (const QString& part : {cursorCell.isEmpty() ? address : cursorCell, address}) {
+        for (const QString& part : {cursor.isEmpty() ? address : cursor, address}) {
             ranges->addRangeAddress(
                 as<css::sheet::XCellRangeAddressable>(uno_->cells(part))->getRangeAddress(), false);
         }
@@ -360,9 +335,20 @@ void OfficeProcess::selectShape(const QString& name) {
     });
 }
 
-QList<CalcShapeInfo> OfficeProcess::shapes(const QString& book) {
+void OfficeProcess::addRectangle(const QString& name, double left, double top) {
+    uno_->call([&] {
+        const auto shape =
+            as<css::drawing::XShape>(uno_->create("com.sun.star.drawing.RectangleShape"));
+        as<css::drawing::XShapes>(uno_->page())->add(shape);
+        shape->setSize({calc::pointsToHmm(40), calc::pointsToHmm(40)});
+        shape->setPosition({calc::pointsToHmm(left), calc::pointsToHmm(top)});
+        as<css::container::XNamed>(shape)->setName(toOU(name));
+    });
+}
+
+QList<ShapeInfo> OfficeProcess::shapes(const QString& book) {
     return uno_->call([&] {
-        std::map<sal_Int32, CalcShapeInfo> found; // by stacking order
+        std::map<sal_Int32, ShapeInfo> found; // by stacking order
         const auto page = uno_->page(book);
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
             const auto shape = as<css::drawing::XShape>(page->getByIndex(i));
@@ -382,7 +368,7 @@ QList<CalcShapeInfo> OfficeProcess::shapes(const QString& book) {
                                                         anchor->getRangeAddress().StartRow)
                                     : QString()};
         }
-        QList<CalcShapeInfo> result;
+        QList<ShapeInfo> result;
         for (const auto& [z, info] : found) {
             result << info;
         }
@@ -402,16 +388,30 @@ QStringList OfficeProcess::sheetNames(const QString& book) {
     });
 }
 
-QStringList OfficeProcess::selectedShapeNames() {
+QString OfficeProcess::selectedShape() {
     return uno_->call([&] {
-        QStringList names;
         const Reference<css::drawing::XShapes> shapes(uno_->view()->getSelection(),
                                                       css::uno::UNO_QUERY);
-        for (sal_Int32 i = 0; shapes.is() && i < shapes->getCount(); ++i) {
-            names << toQ(as<css::container::XNamed>(shapes->getByIndex(i))->getName());
-        }
-        return names;
+        return shapes.is() && shapes->getCount() == 1
+                   ? toQ(as<css::container::XNamed>(shapes->getByIndex(0))->getName())
+                   : QString();
     });
+}
+
+bool OfficeProcess::screenUpdating() {
+    return uno_->call([&] {
+        const auto models = uno_->session->spreadsheetDocuments();
+        return std::none_of(models.begin(), models.end(),
+                            [](const auto& model) { return model->hasControllersLocked(); });
+    });
+}
+
+bool OfficeProcess::locked(const QString& book) {
+    return uno_->call([&] { return bool(uno_->model(book)->hasControllersLocked()); });
+}
+
+void OfficeProcess::undo(const QString& book) {
+    uno_->call([&] { uno_->undo(book)->undo(); });
 }
 
 void OfficeProcess::setCellText(const QString& book, const QString& address, const QString& text) {
@@ -424,16 +424,7 @@ QString OfficeProcess::cellText(const QString& book, const QString& address) {
         [&] { return toQ(uno_->cells(address, book)->getCellByPosition(0, 0)->getFormula()); });
 }
 
-bool OfficeProcess::locked(const QString& book) {
-    return uno_->call([&] { return bool(uno_->model(book)->hasControllersLocked()); });
-}
-
-void OfficeProcess::undo(const QString& book) {
-    uno_->call([&] { uno_->undo(book)->undo(); });
-}
-
 bool OfficeProcess::inUndoContext(const QString& book) {
-    // Undo is impossible inside a context, which is itself the newest undo action.
     return uno_->call([&] {
         return !uno_->undo(book)->isUndoPossible() &&
                uno_->undo(book)->getAllUndoActionTitles().hasElements();
@@ -478,6 +469,14 @@ OfficeProcess& sharedOffice() {
         std::atexit([] { office.reset(); });
     }
     return *office;
+}
+
+// The Calc world: the shared office with its workbooks closed.
+SpreadsheetWorld& freshWorld() {
+    OfficeProcess& office = sharedOffice();
+    office.closeAllWorkbooks();
+    office.link().setWaitSettings(kIdleWaitSettings);
+    return office;
 }
 
 } // namespace velmora::testing

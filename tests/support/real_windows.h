@@ -1,16 +1,17 @@
 #pragma once
 
 // The real windows as a user meets them: the main window, and through it the settings and
-// pattern windows, on a temporary store, the in-memory spreadsheet and recorded dialogs.
+// pattern windows, on a temporary store, the test program's spreadsheet world and recorded
+// dialogs.
 
 #include "drop_target.h"
-#include "fake_spreadsheet.h"
 #include "form1.h"
 #include "form2.h"
 #include "recording_interaction.h"
 #include "settings_record.h"
 #include "settings_store.h"
 #include "single_instance.h"
+#include "spreadsheet_world.h"
 #include "temp_store.h"
 
 #include <QApplication>
@@ -21,17 +22,25 @@
 
 namespace velmora::testing {
 
+// No office runs.
+struct NoOffice : ExcelLink {
+    ApplicationPtr attach() override { throw SpreadsheetError(QStringLiteral("not running")); }
+    void setWaitSettings(const WaitSettings& settings) override { waitSettings_ = settings; }
+    WaitSettings waitSettings() const override { return waitSettings_; }
+    WaitSettings waitSettings_;
+};
+
 struct RealWindows {
     // The main window started on a store holding `stored`, with an office that has `workbooks`
     // open (the last one active), or with no office.
-    RealWindows(const StoreValues& stored, const QStringList& workbooks, bool office = true) {
+    RealWindows(const StoreValues& stored, const QStringList& workbooks, bool office = true)
+        : main(office ? world.link() : noOffice, store, ui, nullptr) {
         if (!stored.isEmpty()) {
             store.SaveSettings(stored);
         }
         for (const QString& name : workbooks) {
-            excel.addWorkbook(name);
+            world.addWorkbook(name);
         }
-        excel.setRunning(office);
         main.Form_Load();
     }
 
@@ -78,9 +87,10 @@ struct RealWindows {
 
     TempStore temp;
     SettingsStore store;
-    FakeSpreadsheet excel;
+    SpreadsheetWorld& world = freshWorld();
+    NoOffice noOffice;
     RecordingInteraction ui;
-    Form1 main{excel, store, ui, nullptr};
+    Form1 main;
 };
 
 // The open (shown) top-level window of type W, or nullptr.

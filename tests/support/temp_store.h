@@ -3,11 +3,9 @@
 // Points the settings store at a fresh temporary config directory (XDG_CONFIG_HOME) while it
 // lives; a simulated full disk; a file's bytes in and out.
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -22,8 +20,6 @@ public:
     ~TempStore() {
         previous_.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", previous_);
     }
-    Q_DISABLE_COPY(TempStore)
-
     QString configDir() const { return dir_.path(); }
 
 private:
@@ -43,13 +39,16 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A full disk while it lives: no file this process writes can grow past `bytes`.
+// A full disk while it lives: no file this process writes can grow past `bytes` (a negative
+// size leaves the disk as it is).
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(qint64 bytes) {
         ::getrlimit(RLIMIT_FSIZE, &previous_);
         const rlimit limit{static_cast<rlim_t>(bytes), previous_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (bytes >= 0) {
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
     }
     ~FileSizeLimit() {
         ::setrlimit(RLIMIT_FSIZE, &previous_);
