@@ -7,14 +7,12 @@
 
 namespace velmora::bench {
 
-inline testing::OfficeProcess::Display officeDisplay() {
-    return qEnvironmentVariable("VELMORA_BENCH_OFFICE") == QStringLiteral("visible")
-               ? testing::OfficeProcess::Display::Visible
-               : testing::OfficeProcess::Display::Headless;
+inline bool officeHeadless() {
+    return qEnvironmentVariable("VELMORA_BENCH_OFFICE") != QStringLiteral("visible");
 }
 
-inline const char* displayName(testing::OfficeProcess::Display display) {
-    return display == testing::OfficeProcess::Display::Visible ? "visible" : "headless";
+inline const char* displayName(bool headless) {
+    return headless ? "headless" : "visible";
 }
 
 } // namespace velmora::bench

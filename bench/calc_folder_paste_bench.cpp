@@ -167,11 +167,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const auto display = bench::officeDisplay();
-    testing::OfficeProcess office({}, display);
+    const bool headless = bench::officeHeadless();
+    testing::OfficeProcess office({}, headless);
     std::printf("%d photos per size into a %s office; each figure is the mean of two "
                 "passes (folder, bare, bare, folder)\n",
-                count, bench::displayName(display));
+                count, bench::displayName(headless));
     std::printf("%-10s %16s %14s %7s %22s %22s\n", "photo", "folder ms/photo", "bare ms/photo",
                 "ratio", "folder first/last 10", "bare first/last 10");
 

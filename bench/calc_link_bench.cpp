@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
     constexpr int kSmallRuns = 15;
     constexpr int kLargeRuns = 5;
     try {
-        const auto display = bench::officeDisplay();
-        testing::OfficeProcess office({}, display);
+        const bool headless = bench::officeHeadless();
+        testing::OfficeProcess office({}, headless);
         office.addWorkbook(QStringLiteral("Bench.ods"));
         const QDir dir(office.workDir());
         const QString small =
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         const Insertion largeCost = insertion(*app, large, kLargeRuns);
 
         std::printf("Calc link against a %s LibreOffice %s (medians)\n",
-                    bench::displayName(display), qPrintable(app->version()));
+                    bench::displayName(headless), qPrintable(app->version()));
         std::printf("%-28s %8s %22s %23s\n", "operation", "runs", "screen updating on",
                     "screen updating off");
         std::printf("%-28s %8d %19.1f us %23s\n", "one round trip", kRoundTrips,

@@ -89,23 +89,23 @@ public:
         return at("Range.height", top(box_.bottom() + 1) - top(box_.top()));
     }
     void select() override {
-        fake_.enter("Range.select");
-        sheet_->active = box_.topLeft();
+        sheet_->active = at("Range.select", box_.topLeft());
         sheet_->selected.reset();
     }
 
 private:
     QRect mergeArea() const {
-        const auto& merges = sheet_->merges;
-        const auto it = std::find_if(merges.begin(), merges.end(),
-                                     [&](const QRect& m) { return m.contains(box_.topLeft()); });
-        return it != merges.end() ? *it : QRect(box_.topLeft(), QSize(1, 1));
+        for (const QRect& merged : sheet_->merges) {
+            if (merged.contains(box_.topLeft())) {
+                return merged;
+            }
+        }
+        return QRect(box_.topLeft(), QSize(1, 1));
     }
     double top(int row) const {
         double offset = (row - 1) * kRowHeight;
-        for (auto it = sheet_->rowHeights.begin();
-             it != sheet_->rowHeights.end() && it->first < row; ++it) {
-            offset += it->second - kRowHeight;
+        for (const auto& [other, height] : sheet_->rowHeights) {
+            offset += other < row ? height - kRowHeight : 0;
         }
         return offset;
     }
@@ -129,11 +129,11 @@ public:
     // As in Calc, one side only, whatever the aspect lock.
     void scaleHeight(float factor, bool toOriginal) override {
         FakeShape& s = data("Shape.scaleHeight");
-        s.height = (toOriginal ? s.originalHeight : s.height) * factor;
+        s.height = (toOriginal ? s.original.height() : s.height) * factor;
     }
     void scaleWidth(float factor, bool toOriginal) override {
         FakeShape& s = data("Shape.scaleWidth");
-        s.width = (toOriginal ? s.originalWidth : s.width) * factor;
+        s.width = (toOriginal ? s.original.width() : s.width) * factor;
     }
     bool lockAspectRatio() override { return data("Shape.lockAspectRatio").lockAspectRatio; }
     void setLockAspectRatio(bool on) override {
@@ -174,8 +174,7 @@ public:
     using Handle::Handle;
 
     void activate() override {
-        fake_.enter("Worksheet.activate");
-        book_->activeSheet = sheet_;
+        book_->activeSheet = at("Worksheet.activate", sheet_);
         fake_.activeBook = book_;
     }
     QString name() override { return at("Worksheet.name", sheet_->name); }
@@ -200,15 +199,14 @@ public:
             linkToFile || width < 0 || height < 0 || !QFileInfo(file).isFile() || size.isEmpty()) {
             fail(QStringLiteral("not a picture to embed: ") + file);
         }
-        const QPointF drift = fake_.zoom != 100 ? fake_.zoomedDrift : QPointF();
+        const QPointF at = QPointF(left, top) + (fake_.zoom != 100 ? fake_.zoomedDrift : QPointF());
         auto shape = std::make_shared<FakeShape>(FakeShape{{},
                                                            true,
-                                                           left + drift.x(),
-                                                           top + drift.y(),
+                                                           at.x(),
+                                                           at.y(),
                                                            width ? width : size.width(),
                                                            height ? height : size.height(),
-                                                           size.width(),
-                                                           size.height()});
+                                                           size});
         // The application's own name: the first free "Picture n".
         for (auto n = sheet_->shapes.size() + 1; shape->name.isEmpty(); ++n) {
             if (!find(QStringLiteral("Picture %1").arg(n), false)) {
@@ -288,13 +286,7 @@ public:
         const QRect box = at("Application.range", parseAddress(address));
         return std::make_shared<FakeRange>(fake_, book()->activeSheet, box);
     }
-    RangePtr cells(int row, int column) override {
-        if (fake_.enter("Application.cells"),
-            row < 1 || row > kRows || column < 1 || column > kColumns) {
-            fail(QStringLiteral("no cell at row %1, column %2").arg(row).arg(column));
-        }
-        return std::make_shared<FakeRange>(fake_, book()->activeSheet, QRect(column, row, 1, 1));
-    }
+    RangePtr cells(int row, int column) override { return range(cellAddress(column, row)); }
     int workbookCount() override {
         return at("Application.workbookCount", int(fake_.books.size()));
     }
@@ -326,15 +318,18 @@ private:
         return fake_.activeBook;
     }
     WorkbookPtr wrap(const std::shared_ptr<FakeBook>& data) const {
-        return fake_.handOut(std::make_shared<FakeWorkbook>(fake_, data));
+        auto wrapped = std::make_shared<FakeWorkbook>(fake_, data);
+        fake_.handedOut.push_back(wrapped);
+        return wrapped;
     }
 };
 
 } // namespace
 
 ApplicationPtr FakeSpreadsheet::attach() {
-    enter("Link.attach");
-    return handOut(std::make_shared<FakeApplication>(*this));
+    auto app = std::make_shared<FakeApplication>((enter("Link.attach"), *this));
+    handedOut.push_back(app);
+    return app;
 }
 
 void FakeSpreadsheet::addWorkbook(const QString& name) {
@@ -362,13 +357,13 @@ void FakeSpreadsheet::selectShape(const QString& name) {
 
 void FakeSpreadsheet::addRectangle(const QString& name, double left, double top) {
     sheet().shapes.push_back(
-        std::make_shared<FakeShape>(FakeShape{name, false, left, top, 40, 40, 40, 40}));
+        std::make_shared<FakeShape>(FakeShape{name, false, left, top, 40, 40, {40, 40}}));
 }
 
 QList<ShapeInfo> FakeSpreadsheet::shapes(const QString& book) {
     QList<ShapeInfo> found;
     for (const auto& s : sheet(book).shapes) {
-        found.push_back({s->name, s->picture, s->left, s->top, s->width, s->height, {}});
+        found.push_back({s->name, s->left, s->top, s->width, s->height, {}});
     }
     return found;
 }
@@ -387,14 +382,16 @@ QString FakeSpreadsheet::selectedShape() {
 }
 
 std::shared_ptr<FakeBook> FakeSpreadsheet::book(const QString& name) const {
-    const auto it = std::find_if(books.begin(), books.end(), [&](const auto& b) {
-        return b->name.compare(name, Qt::CaseInsensitive) == 0;
-    });
-    return name.isEmpty() ? activeBook : it != books.end() ? *it : nullptr;
+    for (const auto& b : books) {
+        if (b->name.compare(name, Qt::CaseInsensitive) == 0) {
+            return b;
+        }
+    }
+    return name.isEmpty() ? activeBook : nullptr;
 }
 
 int FakeSpreadsheet::liveObjects() const {
-    return int(std::count_if(handedOut_.begin(), handedOut_.end(),
+    return int(std::count_if(handedOut.begin(), handedOut.end(),
                              [](const auto& object) { return !object.expired(); }));
 }
 

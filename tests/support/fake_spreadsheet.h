@@ -22,7 +22,8 @@ namespace velmora::testing {
 struct FakeShape {
     QString name;
     bool picture = false;
-    double left = 0, top = 0, width = 0, height = 0, originalWidth = 0, originalHeight = 0;
+    double left = 0, top = 0, width = 0, height = 0;
+    QSizeF original;
     bool lockAspectRatio = true;
 };
 
@@ -77,16 +78,12 @@ public:
     std::vector<std::shared_ptr<FakeBook>> books;
     std::shared_ptr<FakeBook> activeBook;
     bool screenUpdating_ = true;
-    template <class T> std::shared_ptr<T> handOut(std::shared_ptr<T> object) {
-        handedOut_.push_back(object);
-        return object;
-    }
+    std::vector<std::weak_ptr<void>> handedOut;
 
 private:
     FakeSheet& sheet(const QString& bookName = {}) const { return *book(bookName)->activeSheet; }
     WaitSettings waitSettings_ = kIdleWaitSettings;
     QPoint failing_;
-    std::vector<std::weak_ptr<void>> handedOut_;
 };
 
 } // namespace velmora::testing

@@ -5,7 +5,6 @@ namespace velmora::testing {
 // The in-memory world: a new spreadsheet application for every test.
 SpreadsheetWorld& freshWorld() {
     static std::unique_ptr<FakeSpreadsheet> fake;
-    fake.reset();
     fake = std::make_unique<FakeSpreadsheet>();
     return *fake;
 }

@@ -3,8 +3,6 @@
 #include "calc_objects.h"
 #include "uno_session.h"
 
-#include <com/sun/star/awt/Point.hpp>
-#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -15,7 +13,6 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
@@ -27,17 +24,15 @@
 #include <com/sun/star/util/XMergeable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 #include <QUrl>
+#include <QUuid>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 
 #include <signal.h>
@@ -111,8 +106,8 @@ struct OfficeProcess::Uno {
     Reference<css::sheet::XSpreadsheet> sheet(const QString& book = {}) {
         return calc::activeSheetOf(model(book));
     }
-    Reference<css::table::XCellRange> cells(const QString& address, const QString& book = {}) {
-        return sheet(book)->getCellRangeByName(toOU(address));
+    Reference<css::table::XCellRange> cells(const QString& address) {
+        return sheet()->getCellRangeByName(toOU(address));
     }
     Reference<css::container::XIndexAccess> page(const QString& book = {}) {
         return as<css::container::XIndexAccess>(
@@ -131,21 +126,17 @@ struct OfficeProcess::Uno {
 };
 
 QString OfficeProcess::unusedPipeName() {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("velmora-test-%1-%2-%3")
-        .arg(getpid())
-        .arg(++counter)
-        .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
+    return QStringLiteral("velmora-test-") + QUuid::createUuid().toString(QUuid::Id128);
 }
 
-OfficeProcess::OfficeProcess(const QString& pipeName, Display display)
+OfficeProcess::OfficeProcess(const QString& pipeName, bool headless)
     : pipeName_(pipeName.isEmpty() ? unusedPipeName() : pipeName), uno_(std::make_unique<Uno>()) {
     uno_->pipe = pipeName_;
     QStringList arguments = {
         QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
         QStringLiteral("-env:UserInstallation=") + profileUrl(),
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_)};
-    if (display == Display::Headless) {
+    if (headless) {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
     }
     launcher_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -236,11 +227,6 @@ void OfficeProcess::resume() {
 
 void OfficeProcess::kill() {
     signal(SIGKILL);
-}
-
-bool OfficeProcess::running() const {
-    // A killed office stays a zombie until the launcher reaps it.
-    return isOurs() && statOf(QStringLiteral("/proc/%1/stat").arg(officePid_)).state != 'Z';
 }
 
 void OfficeProcess::stop() {
@@ -348,31 +334,24 @@ void OfficeProcess::addRectangle(const QString& name, double left, double top) {
 
 QList<ShapeInfo> OfficeProcess::shapes(const QString& book) {
     return uno_->call([&] {
-        std::map<sal_Int32, ShapeInfo> found; // by stacking order
+        QList<ShapeInfo> found; // the page's order is the stacking order
         const auto page = uno_->page(book);
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
             const auto shape = as<css::drawing::XShape>(page->getByIndex(i));
-            const auto props = as<css::beans::XPropertySet>(shape);
             const Reference<css::sheet::XCellRangeAddressable> anchor(
-                props->getPropertyValue("Anchor"), css::uno::UNO_QUERY);
-            sal_Int32 z = 0;
-            props->getPropertyValue("ZOrder") >>= z;
-            found[z] = {toQ(as<css::container::XNamed>(shape)->getName()),
-                        bool(as<css::lang::XServiceInfo>(shape)->supportsService(
-                            "com.sun.star.drawing.GraphicObjectShape")),
-                        calc::hmmToPoints(shape->getPosition().X),
-                        calc::hmmToPoints(shape->getPosition().Y),
-                        calc::hmmToPoints(shape->getSize().Width),
-                        calc::hmmToPoints(shape->getSize().Height),
-                        anchor.is() ? calc::cellAddress(anchor->getRangeAddress().StartColumn,
-                                                        anchor->getRangeAddress().StartRow)
-                                    : QString()};
+                as<css::beans::XPropertySet>(shape)->getPropertyValue("Anchor"),
+                css::uno::UNO_QUERY);
+            const auto corner =
+                anchor.is() ? anchor->getRangeAddress() : css::table::CellRangeAddress();
+            found.push_back(
+                {toQ(as<css::container::XNamed>(shape)->getName()),
+                 calc::hmmToPoints(shape->getPosition().X),
+                 calc::hmmToPoints(shape->getPosition().Y),
+                 calc::hmmToPoints(shape->getSize().Width),
+                 calc::hmmToPoints(shape->getSize().Height),
+                 anchor.is() ? calc::cellAddress(corner.StartColumn, corner.StartRow) : QString()});
         }
-        QList<ShapeInfo> result;
-        for (const auto& [z, info] : found) {
-            result << info;
-        }
-        return result;
+        return found;
     });
 }
 
@@ -414,16 +393,6 @@ void OfficeProcess::undo(const QString& book) {
     uno_->call([&] { uno_->undo(book)->undo(); });
 }
 
-void OfficeProcess::setCellText(const QString& book, const QString& address, const QString& text) {
-    uno_->call(
-        [&] { uno_->cells(address, book)->getCellByPosition(0, 0)->setFormula(toOU(text)); });
-}
-
-QString OfficeProcess::cellText(const QString& book, const QString& address) {
-    return uno_->call(
-        [&] { return toQ(uno_->cells(address, book)->getCellByPosition(0, 0)->getFormula()); });
-}
-
 bool OfficeProcess::inUndoContext(const QString& book) {
     return uno_->call([&] {
         return !uno_->undo(book)->isUndoPossible() &&
@@ -451,14 +420,6 @@ void OfficeProcess::endWork(const QString& book, bool undoContext) {
 
 void OfficeProcess::disconnect() {
     uno_->session.reset();
-}
-
-bool OfficeProcess::answers(const QString& pipeName) {
-    try {
-        return calc::Session::connect(std::make_shared<calc::LinkState>(), pipeName) != nullptr;
-    } catch (const SpreadsheetError&) {
-        return false;
-    }
 }
 
 OfficeProcess& sharedOffice() {

@@ -15,11 +15,10 @@ namespace velmora::testing {
 
 class OfficeProcess : public SpreadsheetWorld {
 public:
-    // Headless draws into memory; Visible paints windows on $DISPLAY as a user's office does.
-    enum class Display { Headless, Visible };
     // Starts it and waits until its pipe answers (an empty name picks a unique one); throws
-    // std::runtime_error.
-    explicit OfficeProcess(const QString& pipeName = {}, Display display = Display::Headless);
+    // std::runtime_error, also when another office answers there. Not headless, it paints
+    // windows on $DISPLAY as a user's office does.
+    explicit OfficeProcess(const QString& pipeName = {}, bool headless = true);
     ~OfficeProcess() override;
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
@@ -32,10 +31,7 @@ public:
     void suspend();
     void resume();
     void kill();
-    bool running() const;
     static QString unusedPipeName();
-    // Whether any office answers on the pipe.
-    static bool answers(const QString& pipeName);
 
     ExcelLink& link() override { return *link_; }
     // Saved in workDir() under `name`.
@@ -54,8 +50,6 @@ public:
     void closeAllWorkbooks();
     bool locked(const QString& book);
     void undo(const QString& book);
-    void setCellText(const QString& book, const QString& address, const QString& text);
-    QString cellText(const QString& book, const QString& address);
     // Undo is impossible inside an undo context, which is itself the newest undo action.
     bool inUndoContext(const QString& book);
     // Locks the workbook and, unless `undoTitle` is empty, opens an undo context: a killed

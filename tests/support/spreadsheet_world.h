@@ -18,7 +18,6 @@ class FakeSpreadsheet;
 
 struct ShapeInfo {
     QString name;
-    bool picture = false;
     double left = 0, top = 0, width = 0, height = 0;
     QString anchor; // the cell it moves with, "$B$3"; empty in memory, where nothing moves
 };
