@@ -17,38 +17,30 @@
 namespace velmora::testing {
 namespace {
 
-class CalcLinkTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        office().closeAllWorkbooks();
-        office().addWorkbook(QStringLiteral("Book1.ods"));
-        office().addWorkbook(QStringLiteral("Book2.ods"));
-    }
-    void TearDown() override { office().resume(); }
-    static OfficeProcess& office() { return sharedOffice(); }
-};
+// The shared office with two workbooks, Book2 the active one.
+OfficeProcess& twoBooks() {
+    OfficeProcess& office = sharedOffice();
+    office.resume(); // after a test that failed with it stopped
+    office.closeAllWorkbooks();
+    office.addWorkbook(QStringLiteral("Book1.ods"));
+    office.addWorkbook(QStringLiteral("Book2.ods"));
+    return office;
+}
 
-// Command lines of this user's processes.
-QList<QByteArray> commandLines() {
-    QList<QByteArray> lines;
+// Whether a process of this user runs with a command line that `matches`.
+bool anyProcess(const std::function<bool(const QByteArray&)>& matches) {
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (file.open(QIODevice::ReadOnly)) {
-            lines << file.readAll();
+        if (file.open(QIODevice::ReadOnly) && matches(file.readAll())) {
+            return true;
         }
     }
-    return lines;
+    return false;
 }
 
-bool anyMentions(const QString& text) {
-    const QList<QByteArray> lines = commandLines();
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const QByteArray& line) { return line.contains(text.toUtf8()); });
-}
-
-TEST_F(CalcLinkTest, AttachAsksOnlyARunningOfficeWithAWindowOrNamedByItsProfile) {
-    const QList<QByteArray> lines = commandLines();
-    if (std::any_of(lines.begin(), lines.end(), [](const QByteArray& line) {
+TEST(CalcLink, AttachAsksOnlyARunningOfficeWithAWindowOrNamedByItsProfile) {
+    OfficeProcess& office = twoBooks();
+    if (anyProcess([](const QByteArray& line) {
             return line.contains("soffice.bin") && !line.contains("--headless");
         })) {
         GTEST_SKIP() << "a desktop office runs; the default hand-off would ask it";
@@ -58,53 +50,52 @@ TEST_F(CalcLinkTest, AttachAsksOnlyARunningOfficeWithAWindowOrNamedByItsProfile)
     // Headless offices (this test's, another program's automation servers) are left alone,
     // and so is a stopped one even when named.
     for (const bool named : {false, true}) {
-        options.handOffProfileUrl = named ? office().profileUrl() : QString();
+        options.handOffProfileUrl = named ? office.profileUrl() : QString();
         if (named) {
-            office().suspend();
+            office.suspend();
         }
         QElapsedTimer clock;
         clock.start();
         EXPECT_THROW(makeCalcLink(options)->attach(), SpreadsheetError);
         EXPECT_LT(clock.elapsed(), 3000);
-        EXPECT_FALSE(anyMentions(options.pipeName)) << "an office launcher was started or kept";
+        EXPECT_FALSE(anyProcess([&](const QByteArray& line) {
+            return line.contains(options.pipeName.toUtf8());
+        })) << "an office launcher was started or kept";
     }
-    office().resume();
+    office.resume();
     options.handOffWaitMs = 10000;
     EXPECT_EQ(makeCalcLink(options)->attach()->workbook(1)->name(), QStringLiteral("Book1.ods"));
 }
 
-TEST_F(CalcLinkTest, ACallWithoutAnAnswerFailsAfterTheWaitSettingAndTheNextAttachWorks) {
-    const auto link = office().makeLink();
+// Stopped, a call fails after the wait setting and the objects of that attach fail at once; the
+// next attach works once it answers. Killed mid-call, the call fails within a second, and an
+// office started again on the pipe is attached.
+TEST(CalcLink, AnOfficeThatStopsOrDiesGivesAnErrorAndTheNextAttachWorks) {
+    auto office = std::make_unique<OfficeProcess>();
+    const QString pipe = office->pipeName();
+    office->addWorkbook(QStringLiteral("Book1.ods"));
+    const auto link = office->makeLink();
     auto app = link->attach();
     auto book = app->workbook(QStringLiteral("Book1.ods"));
     app->setZoom(75); // only version 12 changes it, which Calc never is
     EXPECT_EQ(app->zoom(), 75);
     link->setWaitSettings({true, 1500});
-    office().suspend();
+    office->suspend();
     QElapsedTimer clock;
     clock.start();
     EXPECT_THROW(app->zoom(), SpreadsheetError);
     EXPECT_GE(clock.elapsed(), 1400);
     EXPECT_LT(clock.elapsed(), 10000);
-    // Objects of the given-up attach fail at once instead of waiting again.
     clock.restart();
     EXPECT_THROW(book->name(), SpreadsheetError);
     EXPECT_LT(clock.elapsed(), 1000);
     // As after a failed paste run: its objects are released before the next attach.
     book.reset();
     app.reset();
-    office().resume();
-    link->setWaitSettings(kIdleWaitSettings);
-    EXPECT_EQ(link->attach()->workbookCount(), 2);
-}
-
-TEST(CalcLinkDeath, KillingTheOfficeMidCallGivesAnErrorWithinASecond) {
-    auto office = std::make_unique<OfficeProcess>();
-    const QString pipe = office->pipeName();
-    office->addWorkbook(QStringLiteral("Book1.ods"));
-    const auto link = office->makeLink();
+    office->resume();
     link->setWaitSettings(kPasteWaitSettings);
-    const auto app = link->attach();
+    app = link->attach();
+    EXPECT_EQ(app->workbookCount(), 1);
 
     office->suspend();
     std::atomic<std::chrono::steady_clock::time_point> killedAt{};
@@ -118,43 +109,43 @@ TEST(CalcLinkDeath, KillingTheOfficeMidCallGivesAnErrorWithinASecond) {
     killer.join();
     EXPECT_LT(failedAt - killedAt.load(), std::chrono::seconds(1));
     EXPECT_THROW(link->attach(), SpreadsheetError);
-
     office.reset();
     OfficeProcess again(pipe);
     again.addWorkbook(QStringLiteral("Again.ods"));
     EXPECT_EQ(link->attach()->activeWorkbook()->name(), QStringLiteral("Again.ods"));
 }
 
-TEST_F(CalcLinkTest, AttachClearsWhatAKilledRunLeftAndNothingElse) {
+TEST(CalcLink, AttachClearsWhatAKilledRunLeftAndNothingElse) {
+    OfficeProcess& office = twoBooks();
     const QString book1 = QStringLiteral("Book1.ods"), book2 = QStringLiteral("Book2.ods");
     // Another program locked both workbooks and works in an undo context of its own in Book2;
     // a killed Velmora run left Book1 locked once more, inside its own undo context.
-    office().beginWork(book1, {});
-    office().beginWork(book2, QStringLiteral("Macro"));
-    office().beginWork(book1, QStringLiteral("Velmora"));
-    const auto link = office().makeLink();
+    office.beginWork(book1, {});
+    office.beginWork(book2, QStringLiteral("Macro"));
+    office.beginWork(book1, QStringLiteral("Velmora"));
+    const auto link = office.makeLink();
     auto app = link->attach();
-    EXPECT_FALSE(office().inUndoContext(book1));
-    EXPECT_TRUE(office().locked(book1)) << "another program's lock went too";
-    EXPECT_TRUE(office().inUndoContext(book2));
-    EXPECT_TRUE(office().locked(book2));
-    office().endWork(book1, false);
-    office().endWork(book2, true);
-    ASSERT_FALSE(office().locked(book1) || office().locked(book2));
+    EXPECT_FALSE(office.inUndoContext(book1));
+    EXPECT_TRUE(office.locked(book1)) << "another program's lock went too";
+    EXPECT_TRUE(office.inUndoContext(book2));
+    EXPECT_TRUE(office.locked(book2));
+    office.endWork(book1, false);
+    office.endWork(book2, true);
+    ASSERT_FALSE(office.locked(book1) || office.locked(book2));
 
     // Alone, the killed run's lock goes with its context.
-    office().beginWork(book1, QStringLiteral("Velmora"));
+    office.beginWork(book1, QStringLiteral("Velmora"));
     app = link->attach();
-    EXPECT_FALSE(office().locked(book1));
-    EXPECT_FALSE(office().inUndoContext(book1));
+    EXPECT_FALSE(office.locked(book1));
+    EXPECT_FALSE(office.inUndoContext(book1));
 
     // A run locks every workbook; an attach meanwhile leaves them, releasing the run frees them.
     app->setScreenUpdating(false);
     const auto second = link->attach();
-    EXPECT_TRUE(office().locked(book1) && office().locked(book2));
-    EXPECT_TRUE(office().inUndoContext(book1));
+    EXPECT_TRUE(office.locked(book1) && office.locked(book2));
+    EXPECT_TRUE(office.inUndoContext(book1));
     app.reset();
-    EXPECT_FALSE(office().locked(book1) || office().locked(book2));
+    EXPECT_FALSE(office.locked(book1) || office.locked(book2));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include <QLockFile>
 #include <QThread>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -21,14 +23,20 @@ TEST(EndToEnd, TheProgramAttachesToTheOfficeOnItsPipeAtStartUp) {
     QLockFile pipeLock(
         QDir::temp().filePath(QStringLiteral("velmora-e2e-pipe-%1.lock").arg(getuid())));
     pipeLock.setStaleLockTime(0); // a lock is stale only when its process is gone
-    if (!pipeLock.tryLock(10 * 60 * 1000) || OfficeProcess::answers(QStringLiteral("velmora"))) {
+    std::optional<OfficeProcess> office;
+    try {
+        if (pipeLock.tryLock(10 * 60 * 1000)) {
+            office.emplace(QStringLiteral("velmora"));
+        }
+    } catch (const std::runtime_error&) {
+    }
+    if (!office) {
         GTEST_SKIP() << "another office or end-to-end run holds the pipe \"velmora\" (the demo "
                         "Calc of scripts/run?)";
     }
-    OfficeProcess office(QStringLiteral("velmora"));
     const QString book = QStringLiteral("ledger.ods");
-    office.addWorkbook(book);
-    office.beginWork(book, QStringLiteral("Velmora"));
+    office->addWorkbook(book);
+    office->beginWork(book, QStringLiteral("Velmora"));
 
     QTemporaryDir config, runtime;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -40,10 +48,10 @@ TEST(EndToEnd, TheProgramAttachesToTheOfficeOnItsPipeAtStartUp) {
     velmora.start(QStringLiteral(VELMORA_BIN), {});
     ASSERT_TRUE(velmora.waitForStarted(10000));
     QElapsedTimer clock;
-    for (clock.start(); office.locked(book) && clock.elapsed() < 20000;) {
+    for (clock.start(); office->locked(book) && clock.elapsed() < 20000;) {
         QThread::msleep(100);
     }
-    EXPECT_FALSE(office.locked(book)) << "it did not attach";
+    EXPECT_FALSE(office->locked(book)) << "it did not attach";
     EXPECT_EQ(velmora.state(), QProcess::Running);
     velmora.kill();
     velmora.waitForFinished(5000);
