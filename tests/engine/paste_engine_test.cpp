@@ -81,14 +81,18 @@ struct Paste : ProgressView {
     void setCaption(const QString& text) override {
         captions << text + QStringLiteral(":%1").arg(world.shapes().size());
     }
-    void close() override { shown = false; }
+    // The window goes before the sheet shows again at the end of a run that went well.
+    void close() override {
+        shown = false;
+        closedBeforeTheSheetShows = !world.screenUpdating();
+    }
 
     SpreadsheetWorld& world;
     QTemporaryDir dir;
     MapHolders holders;
     RecordingInteraction ui;
     PasteEngine engine{world.link(), holders, ui};
-    bool shown = false;
+    bool shown = false, closedBeforeTheSheetShows = false;
     QStringList captions;
 };
 
@@ -388,6 +392,7 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
         PasteFolder(run.engine, run);
         run.expectEnded(c.failed);
         EXPECT_EQ(run.captions, paints);
+        EXPECT_EQ(run.closedBeforeTheSheetShows, !c.failed);
         EXPECT_EQ(run.ui.openDialogs.size(), 1u);
         std::vector<int> rows;
         for (const ShapeInfo& picture : run.world.shapes()) {
