@@ -25,9 +25,8 @@ namespace velmora::testing {
 // No office runs.
 struct NoOffice : ExcelLink {
     ApplicationPtr attach() override { throw SpreadsheetError(QStringLiteral("not running")); }
-    void setWaitSettings(const WaitSettings& settings) override { waitSettings_ = settings; }
-    WaitSettings waitSettings() const override { return waitSettings_; }
-    WaitSettings waitSettings_;
+    void setWaitSettings(const WaitSettings&) override {}
+    WaitSettings waitSettings() const override { return {}; }
 };
 
 struct RealWindows {
@@ -101,6 +100,21 @@ template <typename W> W* openWindow() {
         }
     }
     return nullptr;
+}
+
+// Steps as a user takes them in `window`, '|' between: "Option2" clicks that button, "Text3=A1"
+// makes A1 the text of that box (or of List1's edit field).
+inline void act(QWidget* window, const QString& steps) {
+    for (const QString& step : steps.split('|', Qt::SkipEmptyParts)) {
+        const QString name = step.section('=', 0, 0), text = step.section('=', 1);
+        if (!step.contains('=')) {
+            window->findChild<QAbstractButton*>(name)->click();
+        } else if (auto* list = window->findChild<QComboBox*>(name)) {
+            list->setEditText(text);
+        } else {
+            window->findChild<QLineEdit*>(name)->setText(text);
+        }
+    }
 }
 
 // Runs the deletions of closed windows.
