@@ -75,15 +75,11 @@ template <typename F> F* gtk(const char* name) {
 TEST(FolderDialogOnADesktop, TheGtkChooserOffersExactlyThePhotosTheFolderPasteLists) {
     SKIP_WITHOUT_X11();
     struct List {
-        void* data;
-        List* next;
+        void *data, *next;
     };
     struct FilterInfo { // GtkFileFilterInfo
         int contains;
-        const char* filename;
-        const char* uri;
-        const char* displayName;
-        const char* mimeType;
+        const char *filename, *uri, *displayName, *mimeType;
     };
     const auto toplevels = gtk<List*()>("gtk_window_list_toplevels");
     const auto chooserType = gtk<unsigned long()>("gtk_file_chooser_get_type");
@@ -107,7 +103,8 @@ TEST(FolderDialogOnADesktop, TheGtkChooserOffersExactlyThePhotosTheFolderPasteLi
     void* chooser = nullptr;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            for (List* window = toplevels(); window != nullptr; window = window->next) {
+            for (List* window = toplevels(); window != nullptr;
+                 window = static_cast<List*>(window->next)) {
                 chooser = isA(window->data, chooserType()) ? window->data : chooser;
             }
             return chooser != nullptr;

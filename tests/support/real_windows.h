@@ -103,11 +103,13 @@ template <typename W> W* openWindow() {
 }
 
 // Steps as a user takes them in `window`, '|' between: "Option2" clicks that button, "Text3=A1"
-// makes A1 the text of that box (or of List1's edit field).
+// makes A1 the text of that box (or of List1's edit field), "close" is the close box.
 inline void act(QWidget* window, const QString& steps) {
     for (const QString& step : steps.split('|', Qt::SkipEmptyParts)) {
         const QString name = step.section('=', 0, 0), text = step.section('=', 1);
-        if (!step.contains('=')) {
+        if (step == "close") {
+            window->close();
+        } else if (!step.contains('=')) {
             window->findChild<QAbstractButton*>(name)->click();
         } else if (auto* list = window->findChild<QComboBox*>(name)) {
             list->setEditText(text);
