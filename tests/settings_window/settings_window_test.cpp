@@ -177,7 +177,7 @@ TEST(SettingsClose, EachWayOutCommitsOrNotAndLeavesTheMatchingLayout) {
             act(pattern, c.pattern);
         }
         act(s, c.steps);
-        settle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed ones go
         EXPECT_TRUE(s.isNull());
         EXPECT_EQ(openWindow<Form3>(), nullptr);
         EXPECT_EQ(w.held({Holder::Text1, Holder::Text2, Holder::Text6, Holder::Text22,

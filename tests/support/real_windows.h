@@ -73,10 +73,8 @@ struct RealWindows {
         bool check1Fits = main.rect().contains(main.Check1->geometry());
         for (const auto& [name, control] : controls) {
             if (!control->isHidden()) {
-                parts << name;
-                if (!main.rect().contains(control->geometry())) {
-                    parts << "(cut off)";
-                }
+                parts << name +
+                             QString(main.rect().contains(control->geometry()) ? "" : " (cut off)");
                 check1Fits = check1Fits && control->geometry().bottom() < main.Check1->y();
             }
         }
@@ -117,11 +115,6 @@ inline void act(QWidget* window, const QString& steps) {
             window->findChild<QLineEdit*>(name)->setText(text);
         }
     }
-}
-
-// Runs the deletions of closed windows.
-inline void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace velmora::testing
