@@ -48,7 +48,7 @@ int framedHeight(const QWidget& window) {
 // option, the first one included.
 TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
     SKIP_WITHOUT_X11();
-    RealWindows w({{"Option", "Option4"}, {"paste-check", "Option6"}}, {"Book1.xls"});
+    RealWindows w("Option=Option4|paste-check=Option6", {"Book1.xls"});
     w.main.show();
     Form2* s = w.main.form2();
     const std::pair<QRadioButton*, int> steps[] = {

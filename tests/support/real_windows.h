@@ -30,12 +30,12 @@ struct NoOffice : ExcelLink {
 };
 
 struct RealWindows {
-    // The main window started on a store holding `stored`, with an office that has `workbooks`
-    // open (the last one active), or with no office.
-    RealWindows(const StoreValues& stored, const QStringList& workbooks, bool office = true)
+    // The main window started on a store holding `stored` ("name=text|name=text"), with an
+    // office that has `workbooks` open (the last one active), or with no office.
+    RealWindows(const QString& stored, const QStringList& workbooks, bool office = true)
         : main(office ? world.link() : noOffice, store, ui, nullptr) {
-        if (!stored.isEmpty()) {
-            store.SaveSettings(stored);
+        for (const QString& value : stored.split('|', Qt::SkipEmptyParts)) {
+            store.SaveSetting(value.section('=', 0, 0), value.section('=', 1));
         }
         for (const QString& name : workbooks) {
             world.addWorkbook(name);
@@ -49,16 +49,16 @@ struct RealWindows {
         return *main.form2();
     }
 
-    // The main window's holders joined by '|'; with none named, the thirteen of the record.
-    QString held(std::initializer_list<Holder> holders = {}) const {
+    // The thirteen holders of the record, then those named, joined by '|'.
+    QString held(std::initializer_list<Holder> more = {}) const {
         QStringList texts;
         for (const RecordField& field : kRecordWriteOrder) {
             texts << main.text(field.holder);
         }
-        for (const Holder holder : holders) {
+        for (const Holder holder : more) {
             texts << main.text(holder);
         }
-        return (holders.size() == 0 ? texts : texts.mid(kRecordWriteOrder.size())).join('|');
+        return texts.join('|');
     }
 
     // What the main window shows: its drop targets or folder button, then the size input and
