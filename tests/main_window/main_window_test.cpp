@@ -10,7 +10,6 @@
 
 #include <QAbstractItemView>
 #include <QLabel>
-#include <QRadioButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,28 +28,33 @@ QString items(const QComboBox* box) {
     return texts.join(' ');
 }
 
-// Label1 is 100 twips wide per byte of its notice in the Japanese code page. With an office a
-// first run fills the five slots, a later one writes their titles.
+// The stored choices set the layout. Label1 is 100 twips wide per byte of its notice in the
+// Japanese code page. With an office a first run fills the five slots, a later one writes their
+// titles.
 TEST(MainWindowStart, ShowsWhatTheOfficeAndTheStoreHold) {
     const struct {
-        const char* place; // stored with Option1, or none: a first run
-        QStringList workbooks;
-        bool office;
+        const char* stored;    // none: a first run
+        const char* workbooks; // open in the office, the last one active; none: no office
         const char* shown;
         QString notice;
         int noticeTwips, storedValues;
     } cases[] = {
-        {nullptr, {}, false, "Combo1 ㎝", kNotRunning, 2400, 0},
-        {nullptr, {}, true, "Text5 %", "ファイル名", 1000, 70},
-        {nullptr, {"Book2.xls", "Book1.xls"}, true, "Picture0 Text5 %", kLocked, 2900, 70},
+        {"", nullptr, "Combo1 ㎝", kNotRunning, 2400, 0},
+        {"", "", "Text5 %", "ファイル名", 1000, 70},
+        {"", "Book2.xls|Book1.xls", "Picture0 Text5 %", kLocked, 2900, 70},
         // Half-width kana and what the code page lacks (one "?") take a byte, ㎝ two.
-        {nullptr, {"ｱ㎝📷.xls"}, true, "Picture0 Text5 %", "ｱ㎝📷.xls　にロックしました。", 2800, 70},
-        {"Option6", {"Book1.xls"}, true, "Picture1 Picture2 Picture3 Combo1 ㎝", kLocked, 2900, 7},
-        {"Option9", {"Book1.xls"}, true, "Command2 Combo1 ㎝", kLocked, 2900, 7}};
+        {"", "ｱ㎝📷.xls", "Picture0 Text5 %", "ｱ㎝📷.xls　にロックしました。", 2800, 70},
+        {"Option=Option3|paste-check=Option6", "Book1.xls", "Picture1 Picture2 Picture3 Text5 %",
+         kLocked, 2900, 7},
+        {"Option=Option1|paste-check=Option9", "Book1.xls", "Command2 Combo1 ㎝", kLocked, 2900, 7},
+        {"Option=Option12|paste-check=Option10", "Book1.xls", "Picture0 Text5 %", kLocked, 2900, 7},
+        {"Option=Option2|paste-check=Option5", "Book1.xls", "Picture0 Combo1 ㎝", kLocked, 2900, 7},
+        {"Option=Option11|paste-check=Option6", "Book1.xls", "Picture1 Picture2 Picture3 Text5 %",
+         kLocked, 2900, 7}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.shown);
-        RealWindows w(c.place ? QStringLiteral("Option=Option1|paste-check=") + c.place : "",
-                      c.workbooks, c.office);
+        SCOPED_TRACE(c.stored + std::string(" ") + c.shown);
+        RealWindows w(c.stored, QString(c.workbooks).split('|', Qt::SkipEmptyParts),
+                      c.workbooks != nullptr);
         EXPECT_EQ(w.shown(), c.shown);
         EXPECT_EQ(w.main.Label1->text() + '|' + w.main.WebBrowser1->notice(),
                   c.notice + '|' + c.notice);

