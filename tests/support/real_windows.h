@@ -49,14 +49,11 @@ struct RealWindows {
         return *main.form2();
     }
 
-    // The thirteen holders of the record, then those named, joined by '|'.
-    QString held(std::initializer_list<Holder> more = {}) const {
+    // The main window's thirteen holders of the record joined by '|'.
+    QString held() const {
         QStringList texts;
         for (const RecordField& field : kRecordWriteOrder) {
             texts << main.text(field.holder);
-        }
-        for (const Holder holder : more) {
-            texts << main.text(holder);
         }
         return texts.join('|');
     }
@@ -89,16 +86,6 @@ struct RealWindows {
     RecordingInteraction ui;
     Form1 main;
 };
-
-// The open (shown) top-level window of type W, or nullptr.
-template <typename W> W* openWindow() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = dynamic_cast<W*>(window); found != nullptr && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
-}
 
 // Steps as a user takes them in `window`, '|' between: "Option2" clicks that button, "Text3=A1"
 // makes A1 the text of that box (or of List1's edit field), "close" is the close box.
