@@ -8,9 +8,7 @@
 
 #include <QFileDialog>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 

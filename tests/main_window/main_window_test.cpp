@@ -188,8 +188,8 @@ TEST(FolderButton, PastesTheFolderWithItsProgressAndNoSecondPaste) {
     EXPECT_EQ(w.ui.messages, Messages{});
 }
 
-// The notice enters at the band's right edge, moves 2 px a step, comes round again once gone
-// past the left edge, and is drawn as plain text (the tag characters take their own width).
+// The notice enters at the band's right edge and moves 2 px a step; it is drawn as plain text
+// (the tag characters take their own width).
 TEST(NoticeStrip, ScrollsTwoPixelsAStepThroughItsBandAndDrawsMarkUpAsText) {
     NoticeStrip strip;
     strip.resize(200, 40);
@@ -204,10 +204,6 @@ TEST(NoticeStrip, ScrollsTwoPixelsAStepThroughItsBandAndDrawsMarkUpAsText) {
         return strip.grab().toImage();
     };
     EXPECT_NE(drawn("<b>x</b>.ods　にロックしました。"), drawn("x.ods　にロックしました。"));
-    for (int i = 0; i < 150; ++i) {
-        strip.step();
-    }
-    EXPECT_GT(strip.textOffset(), -QFontMetrics(strip.font()).horizontalAdvance(strip.notice()));
 }
 
 } // namespace

@@ -262,8 +262,7 @@ TEST(SettingsExport, WritesTheChosenFileOrSaysWhyAndShowsTheHeldSizeInput) {
         w.ui.saveAnswers.push_back(c.answer);
         act(&w.settings(), c.clicked + QStringLiteral("|Command7"));
         EXPECT_EQ(w.shown(), c.shown);
-        ASSERT_EQ(w.ui.saveDialogs.size(), 1u);
-        EXPECT_TRUE(w.ui.saveDialogs[0].confirmOverwrite);
+        EXPECT_TRUE(w.ui.saveDialogs.size() == 1 && w.ui.saveDialogs[0].confirmOverwrite);
         ASSERT_EQ(w.ui.messages.size(), c.said ? 1u : 0u);
         EXPECT_TRUE(!c.said || (w.ui.messages[0].text.startsWith(*c.answer + c.said) &&
                                 w.ui.messages[0].style == c.style));
