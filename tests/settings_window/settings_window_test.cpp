@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 
@@ -148,6 +149,9 @@ TEST(SettingsClose, EachWayOutCommitsOrNotAndLeavesTheMatchingLayout) {
             ASSERT_NE(pattern, nullptr);
             EXPECT_EQ(pattern->Text4->text() + '|' + pattern->Text6->text(), "4|5");
             act(pattern, c.pattern);
+            EXPECT_EQ(pattern->isHidden(),
+                      QString(c.pattern).contains(QRegularExpression("Command1|close")))
+                << "its OK and its close box close it";
         }
         act(s, c.steps);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed ones go
