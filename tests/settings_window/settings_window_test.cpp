@@ -5,56 +5,38 @@
 #include "notice_strip.h"
 #include "real_windows.h"
 
-#include <QDir>
-#include <QLabel>
 #include <QPointer>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <stdexcept>
 
 namespace velmora::testing {
 namespace {
 
-// The store as an earlier run left it: the record's choices and the five slot titles.
-const StoreValues kEarlier = {{"Option", "Option4"},
-                              {"paste-check", "Option5"},
-                              {"junjo", "0"},
-                              {"save1_title", "セーブデータ1"},
-                              {"save2_title", "セーブデータ2"},
-                              {"save3_title", "セーブデータ3"},
-                              {"save4_title", "セーブデータ4"},
-                              {"save5_title", "セーブデータ5"}};
-
 // A first start fills every slot not yet saved with the design's choices (a backup restored
-// before the first close brings slots, and titles, but no record), says so, and commits them.
+// before the first close brings slots, and titles, but no record) and says so.
 TEST(SettingsFirstRun, FillsTheSlotsNotYetSavedAndSaysSo) {
-    for (const QList<int>& saved : {QList<int>{}, {2, 4}, {1, 2, 3, 4, 5}}) {
+    for (const QList<int>& saved : {QList<int>{2, 4}, {1, 2, 3, 4, 5}}) {
         SCOPED_TRACE(saved.size());
-        StoreValues backup{{"save5_title", "no slot behind it"}};
+        QString backup = "save5_title=no slot behind it";
         for (const int slot : saved) {
-            backup += {{slotTitleName(slot), "現場"}, {slotValueName(slot, "Option"), "Option2"}};
+            backup += QStringLiteral("|save%1_title=現場|save%1_Option=Option2").arg(slot);
         }
         RealWindows w(backup, {"Book1.xls"});
         EXPECT_EQ(w.main.form2()->windowTitle(), "初回起動でしたのでレジストリへ保存しました。");
         for (int slot = 1; slot <= kSlotCount; ++slot) {
-            const auto stored = [&](const char* name) {
-                return w.store.GetSetting(slotValueName(slot, name));
-            };
-            EXPECT_EQ(w.store.GetSetting(slotTitleName(slot)) + '|' + stored("Option") + '|' +
-                          stored("paste-check") + '|' + stored("junjo"),
-                      saved.contains(slot)
-                          ? "現場|Option2||"
-                          : QStringLiteral("セーブデータ%1|Option4|Option5|0").arg(slot));
+            EXPECT_EQ(w.store.GetSetting(slotTitleName(slot)) + '|' +
+                          w.store.GetSetting(slotValueName(slot, "Option")),
+                      saved.contains(slot) ? "現場|Option2"
+                                           : QStringLiteral("セーブデータ%1|Option4").arg(slot));
         }
         // Titles and thirteen values of each slot filled; the record itself waits for the close.
         EXPECT_EQ(w.store.valueNames().size(), 70 - 12 * saved.size());
-        EXPECT_EQ(w.shown(), "Picture0 Text5 %");
     }
 }
 
@@ -62,13 +44,8 @@ TEST(SettingsFirstRun, FillsTheSlotsNotYetSavedAndSaysSo) {
 // offset no bar can show leaves the bar at 0, and loading writes nothing. The link opens the home
 // page; a failing handler is reported and the window lives on.
 TEST(SettingsLoad, ShowsTheHeldChoicesAndWritesNothing) {
-    RealWindows w({{"Option", "option4"},
-                   {"paste-check", "Option7"},
-                   {"junjo", "01"},
-                   {"paste-url-1", " A1 "},
-                   {"bityousei-tate", "2000"},
-                   {"bityousei-yoko", "abc"},
-                   {"save2_title", "現場A"}},
+    RealWindows w("Option=option4|paste-check=Option7|junjo=01|paste-url-1= A1 |"
+                  "bityousei-tate=2000|bityousei-yoko=abc|save2_title=現場A",
                   {}, false);
     const QByteArray before = fileBytes(w.store.location());
     Form2& s = w.settings();
@@ -91,183 +68,100 @@ TEST(SettingsLoad, ShowsTheHeldChoicesAndWritesNothing) {
     EXPECT_TRUE(s.isVisible());
 }
 
-// The option groups switch the main window at once; the choices themselves wait for 決定, which
-// counts neither order button (no click leaves both off) as send to the back.
-TEST(SettingsOptions, SwitchTheMainWindowAtOnce) {
-    RealWindows w(kEarlier, {"Book1.xls"});
-    Form2& s = w.settings();
-    const std::pair<QRadioButton*, const char*> steps[] = {
-        {s.Option6, "Picture1 Picture2 Picture3 Text5 %"},
-        {s.Option1, "Picture1 Picture2 Picture3 Combo1 ㎝"},
-        {s.Option9, "Command2 Combo1 ㎝"},
-        {s.Option3, "Command2 Text5 %"},
-        {s.Option8, "Command2 Text5 %"},
-        {s.Option10, "Picture0 Text5 %"},
-        {s.Option2, "Picture0 Combo1 ㎝"},
-        {s.Option11, "Picture0 Text5 %"},
-        {s.Option5, "Picture0 Text5 %"},
-        {s.Option2, "Picture0 Combo1 ㎝"},
-        {s.Option12, "Picture0 Text5 %"},
-        {s.Option4, "Picture0 Text5 %"}};
-    for (const auto& [option, shown] : steps) {
-        option->click();
-        EXPECT_EQ(w.shown(), shown) << option->objectName().toStdString();
-        // The pattern button and the address boxes are in use only with their own choice.
-        EXPECT_EQ(s.Command6->isEnabled(), s.Option9->isChecked());
-        EXPECT_EQ(s.Text4->palette().color(QPalette::Base) ==
-                      QApplication::palette().color(QPalette::Base),
-                  s.Option6->isChecked());
-    }
-    EXPECT_EQ(w.held({Holder::Text2, Holder::Text6, Holder::Text22}), "Option4|Option5|0");
-    for (QRadioButton* order : {s.Option7, s.Option8}) {
-        order->setAutoExclusive(false);
-        order->setChecked(false);
-    }
-    s.Command3->click();
-    EXPECT_EQ(w.held({Holder::Text2, Holder::Text6, Holder::Text22}), "Option4|Option5|1");
-}
-
-// The fine-adjustment pairs: a text becomes the bar's value as a 16-bit whole number in range
-// (blanks allowed, halves to even), a bar step writes the plain number.
+// A fine-adjustment text becomes its bar's value as a 16-bit whole number from -1000 to 1000
+// (blanks allowed, halves to even), and the bar writes its plain number back.
 TEST(SettingsFineAdjustment, TextAndBarKeepInStep) {
-    RealWindows w(kEarlier, {"Book1.xls"});
+    RealWindows w("", {"Book1.xls"});
     Form2& s = w.settings();
     const struct {
-        bool vertical; // Text1 and VScroll1, else Text2 and HScroll2
         int barBefore;
         bool typed; // key by key into the emptied box, else set at once
-        const char* text;
-        const char* textAfter;
+        const char *text, *textAfter;
         int barAfter;
     } cases[] = {
-        {true, 5, true, "-", "-", 5},           // a lone minus is no error
-        {true, 0, true, "1500", "1500", 150},   // "150" was the last text the bar could take
-        {false, 0, false, "65541", "65541", 0}, // beyond 16 bits, not wrapped round to 5
-        {true, 0, false, " 12 ", "12", 12},     // blanks accepted, the plain number written
-        {true, 12, false, " 12 ", " 12 ", 12},  // already the bar's value: kept as typed
-        {true, 12, false, "12.0", "12.0", 12},  {true, 0, true, "7.6", "8", 8}, // to the nearest
-        {true, 0, false, "2.5", "2", 2}, // exact halves to the even neighbour
-        {true, 0, false, "3.5", "4", 4},        {false, 0, false, "-2.5", "-2", -2},
+        {5, true, "-", "-", 5},          // a lone minus is no error
+        {0, true, "1500", "1500", 150},  // "150" was the last text the bar could take
+        {0, false, "65541", "65541", 0}, // beyond 16 bits, not wrapped round to 5
+        {0, false, " 12 ", "12", 12},    // blanks accepted, the plain number written
+        {12, false, " 12 ", " 12 ", 12}, // already the bar's value: kept as typed
+        {12, false, "12.0", "12.0", 12},  {0, true, "7.6", "8", 8}, // to the nearest
+        {0, false, "2.5", "2", 2}, // exact halves to the even neighbour
+        {0, false, "3.5", "4", 4},        {0, false, "-2.5", "-2", -2},
+        {0, false, "1000", "1000", 1000}, {0, false, "-1001", "-1001", 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.vertical ? "Text1 " : "Text2 ") + '"' + c.text + '"');
-        QLineEdit* box = c.vertical ? s.Text1 : s.Text2;
-        QScrollBar* bar = c.vertical ? s.VScroll1 : s.HScroll2;
-        s.VScroll1->setValue(0);
-        s.HScroll2->setValue(0);
-        bar->setValue(c.barBefore);
+        SCOPED_TRACE(std::string("\"") + c.text + '"');
+        s.VScroll1->setValue(c.barBefore);
         if (c.typed) {
-            box->clear();
-            QTest::keyClicks(box, c.text);
+            s.Text1->clear();
+            QTest::keyClicks(s.Text1, c.text);
         } else {
-            box->setText(c.text);
+            s.Text1->setText(c.text);
         }
-        EXPECT_EQ(box->text(), c.textAfter);
-        EXPECT_EQ(bar->value(), c.barAfter);
-        EXPECT_EQ(s.VScroll1->value() + s.HScroll2->value(), c.barAfter) << "the pairs are apart";
-    }
-    s.VScroll1->setValue(0);
-    const std::pair<QAbstractSlider::SliderAction, const char*> steps[] = {
-        {QAbstractSlider::SliderSingleStepSub, "-1"},
-        {QAbstractSlider::SliderPageStepSub, "-2"},
-        {QAbstractSlider::SliderToMaximum, "1000"},
-        {QAbstractSlider::SliderToMinimum, "-1000"}};
-    for (const auto& [action, text] : steps) {
-        s.VScroll1->triggerAction(action);
-        EXPECT_EQ(s.Text1->text(), text);
+        EXPECT_EQ(s.Text1->text(), c.textAfter);
+        EXPECT_EQ(s.VScroll1->value(), c.barAfter);
     }
 }
 
-// Both 決定 buttons copy every choice into the main window (fields edited elsewhere stay) and
-// write the titles, the record waiting for the close; the close box copies nothing. Without a
-// workbook the main window takes the no-workbook layout, with one it keeps what the window
-// showed. The window is gone afterwards.
+// Both 決定 buttons copy every choice into the main window (fields edited elsewhere stay; neither
+// order button on counts as send to the back) and write the titles, the record waiting for the
+// close; the close box copies nothing. Without a workbook the main window takes the no-workbook
+// layout, with one it keeps what the window showed. The pattern window, opened on the held gaps,
+// changes them only by its own OK, whichever 決定 follows. Both windows are gone afterwards.
 TEST(SettingsClose, EachWayOutCommitsOrNotAndLeavesTheMatchingLayout) {
     const struct {
-        const char* way;
-        const char* workbook;
-        bool commits;
-        const char* held; // Text1 to Text9 as the user chose, Text25 and Combo1 as left
+        const char* pattern; // steps in the pattern window, opened first; none: never opened
+        const char* steps;   // then in the settings window, the way out last
+        const char* held;    // the record (Combo1, Text5 and Check1 as left), then Text1
         const char* shown;
-    } cases[] = {{"Command1", "Book 2.ods", true,
-                  "Book 2.ods|Option2|Option6|1|A1| B2|C3 |-3|x|4|9",
-                  "Picture1 Picture2 Picture3 Combo1 ㎝"},
-                 {"Command3", "", true, "|Option2|Option6|1|A1| B2|C3 |-3|x|4|9", "Combo1 ㎝"},
-                 {"close box", "Book 2.ods", false, "Book1.xls|Option4|Option5|0||||0|0|4|9",
-                  "Picture1 Picture2 Picture3 Combo1 ㎝"},
-                 {"close box", "", false, "Book1.xls|Option4|Option5|0||||0|0|4|9", "Combo1 ㎝"}};
+    } cases[] = {
+        {nullptr, "List1=Book 2.ods|Command1",
+         "9|100|Option2|Option6|A1| B2|C3 |-3|x|0|1|4|5|Book 2.ods",
+         "Picture1 Picture2 Picture3 Combo1 ㎝"},
+        {nullptr, "List1=|Command3", "9|100|Option2|Option6|A1| B2|C3 |-3|x|0|1|4|5|", "Combo1 ㎝"},
+        {nullptr, "List1=Book 2.ods|close", "9|100|Option4|Option5||||0|0|0|0|4|5|Book1.xls",
+         "Picture1 Picture2 Picture3 Combo1 ㎝"},
+        {nullptr, "List1=|close", "9|100|Option4|Option5||||0|0|0|0|4|5|Book1.xls", "Combo1 ㎝"},
+        {"Text4=0|Text6=3|Command1", "Command1",
+         "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|0|3|Book1.xls", "Command2 Combo1 ㎝"},
+        {"Text4=a|Text6=|Command1", "Command3",
+         "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|a||Book1.xls", "Command2 Combo1 ㎝"},
+        {"Text4=9|Text6=8|close", "Command1",
+         "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|4|5|Book1.xls", "Command2 Combo1 ㎝"},
+        {"Text4=0|Text6=3", "Command1", "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|4|5|Book1.xls",
+         "Command2 Combo1 ㎝"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.way) + " " + c.workbook);
-        RealWindows w(kEarlier, {"Book1.xls"});
-        const QPointer<Form2> s = &w.settings();
-        s->List1->setEditText(c.workbook);
-        for (QRadioButton* option : {s->Option2, s->Option6, s->Option8}) {
-            option->click();
-        }
-        for (const auto& [box, text] : {std::pair{s->Text3, "A1"},
-                                        {s->Text4, " B2"},
-                                        {s->Text5, "C3 "},
-                                        {s->Text1, "-3"},
-                                        {s->Text2, "x"}}) {
-            box->setText(text);
-        }
-        s->save4_title->setText("夜");
+        SCOPED_TRACE(std::string(c.pattern ? c.pattern : "") + " " + c.steps);
+        RealWindows w("", {"Book1.xls"});
         w.main.Text25->setText("4");
-        if (auto* button = s->findChild<QPushButton*>(c.way)) {
-            button->click();
-        } else {
-            s->close();
+        w.main.Text26->setText("5");
+        const QPointer<Form2> s = &w.settings();
+        act(s, "Option2|Option6|Text3=A1|Text4= B2|Text5=C3 |Text1=-3|Text2=x|save4_title=夜");
+        for (QRadioButton* order : {s->Option7, s->Option8}) {
+            order->setAutoExclusive(false);
+            order->setChecked(false);
         }
-        settle();
-        EXPECT_TRUE(s.isNull());
-        EXPECT_EQ(w.held({Holder::Text1, Holder::Text2, Holder::Text6, Holder::Text22,
-                          Holder::Text7, Holder::Text8, Holder::Text9, Holder::Text3, Holder::Text4,
-                          Holder::Text25, Holder::Combo1}),
-                  c.held);
+        QPointer<Form3> pattern;
+        if (c.pattern) {
+            act(s, "Option9|Command6");
+            QCoreApplication::processEvents(); // the window it raised is the active one
+            pattern = dynamic_cast<Form3*>(QApplication::activeWindow());
+            ASSERT_NE(pattern, nullptr);
+            EXPECT_EQ(pattern->Text4->text() + '|' + pattern->Text6->text(), "4|5");
+            act(pattern, c.pattern);
+            EXPECT_EQ(pattern->isHidden(),
+                      QString(c.pattern).contains(QRegularExpression("Command1|close")))
+                << "its OK and its close box close it";
+        }
+        act(s, c.steps);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed ones go
+        EXPECT_TRUE(s.isNull() && pattern.isNull());
+        EXPECT_EQ(w.held() + '|' + w.main.Text1->text(), c.held);
         EXPECT_EQ(w.shown(), c.shown);
         EXPECT_EQ(w.main.WebBrowser1->notice(), w.main.Text1->text() + "　にロックしました。");
-        EXPECT_EQ(w.store.GetSetting("save4_title"), c.commits ? "夜" : "セーブデータ4");
-        EXPECT_EQ(w.store.GetSetting("paste-check"), "Option5");
-    }
-}
-
-// Only the pattern window's own OK changes the held gaps, whichever 決定 follows; its close box,
-// or a 決定 while it is open, leaves them as they were.
-TEST(PatternWindow, OnlyItsOwnOkChangesTheGaps) {
-    RealWindows w({{"Option", "Option4"}, {"paste-check", "Option9"}}, {"Book1.xls"});
-    const struct {
-        const char* typed[2]; // into the open pattern window; none: never opened
-        const char* then;
-        const char* held;
-    } cases[] = {{{"0", "3"}, "OK", "0|3"},
-                 {{"a", ""}, "OK", "a|"},
-                 {{"9", "8"}, "close box", "2|5"},
-                 {{"0", "3"}, "", "2|5"},
-                 {{nullptr, nullptr}, "", "2|5"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.typed[0] ? c.typed[0] : "unopened") + " " + c.then);
-        w.main.Text25->setText("2");
-        w.main.Text26->setText("5");
-        Form2& s = w.settings();
-        if (c.typed[0]) {
-            s.Command6->click();
-            Form3* pattern = openWindow<Form3>();
-            ASSERT_NE(pattern, nullptr);
-            EXPECT_EQ(pattern->Text4->text() + '|' + pattern->Text6->text(), "2|5");
-            pattern->Text4->clear();
-            QTest::keyClicks(pattern->Text4, c.typed[0]);
-            pattern->Text6->clear();
-            QTest::keyClicks(pattern->Text6, c.typed[1]);
-            if (std::string(c.then) == "OK") {
-                pattern->Command1->click();
-            } else if (*c.then) {
-                pattern->close();
-            }
-        }
-        s.Command1->click();
-        EXPECT_EQ(w.held({Holder::Text25, Holder::Text26}), c.held);
-        settle();
-        EXPECT_EQ(openWindow<Form3>(), nullptr);
+        EXPECT_EQ(w.store.GetSetting("save4_title"),
+                  QString(c.steps).endsWith("close") ? "セーブデータ4" : "夜");
+        EXPECT_EQ(w.store.GetSetting("paste-check"), "");
     }
 }
 
@@ -275,20 +169,14 @@ TEST(PatternWindow, OnlyItsOwnOkChangesTheGaps) {
 // included; the window shows the loaded slot and keeps its workbook. A slot never saved, or one
 // that lost its choice, changes nothing and says so.
 TEST(SettingsPresets, ASavedSlotLoadsBackEveryValueAndOneNeverSavedChangesNothing) {
-    RealWindows w(kEarlier + StoreValues{{"save2_Option", ""}, {"save2_Combo1", "20"}},
-                  {"Book1.xls"});
+    RealWindows w(
+        "Option=Option4|save2_title=セーブデータ2|save2_Combo1=20|save3_title=セーブデータ3",
+        {"Book1.xls"});
     Form2& s = w.settings();
-    s.save4_title->setText("現場 \"B\"");
-    for (QRadioButton* option : {s.Option11, s.Option9, s.Option8}) {
-        option->click();
-    }
-    s.Text3->setText("A1");
-    s.Text1->setText("1500");
-    s.Text2->setText("-7");
     w.main.Combo1->setEditText("20");
     w.main.Check1->setChecked(true);
     w.main.Text25->setText("2");
-    s.save4->click();
+    act(&s, "save4_title=現場 \"B\"|Option11|Option9|Option8|Text3=A1|Text1=1500|Text2=-7|save4");
     EXPECT_EQ(s.windowTitle(), "現場 \"B\"　へ保存しました。");
     const QString saved = w.held();
     EXPECT_EQ(saved, "20|100|Option11|Option9|A1|||1500|-7|1|1|2|1");
@@ -296,27 +184,20 @@ TEST(SettingsPresets, ASavedSlotLoadsBackEveryValueAndOneNeverSavedChangesNothin
     for (const RecordField& field : kRecordWriteOrder) {
         w.main.setText(field.holder, "other");
     }
-    for (QRadioButton* option : {s.Option1, s.Option5, s.Option7}) {
-        option->click();
-    }
-    s.Text3->setText("Z9");
-    s.List1->setEditText("Book2.xls");
-    s.load4->click();
+    act(&s, "Option1|Option5|Option7|Text3=Z9|List1=Book2.xls|load4");
     EXPECT_EQ(w.held(), saved);
     EXPECT_EQ(s.windowTitle(), "現場 \"B\"　を読み込みました。");
     EXPECT_TRUE(s.Option11->isChecked() && s.Option9->isChecked() && s.Option8->isChecked());
-    EXPECT_EQ(s.Text3->text() + '|' + s.Text2->text() + '|' + s.List1->currentText(),
-              "A1|-7|Book2.xls");
-    EXPECT_EQ(s.HScroll2->value(), -7);
+    EXPECT_EQ(s.Text3->text() + '|' + s.Text2->text() + '|' + QString::number(s.HScroll2->value()) +
+                  '|' + s.List1->currentText(),
+              "A1|-7|-7|Book2.xls");
     EXPECT_EQ(w.shown(), "Command2 Text5 %");
     EXPECT_EQ(w.main.Text1->text(), "Book1.xls");
 
     const QByteArray stored = fileBytes(w.store.location());
-    s.Text3->setText("typed");
-    for (const auto& [load, title] :
-         {std::pair{s.load3, "セーブデータ3"}, {s.load2, "セーブデータ2"}}) {
-        load->click();
-        EXPECT_EQ(s.windowTitle(), QString(title) + "　は保存されていません。");
+    for (const QString slot : {"3", "2"}) {
+        act(&s, "Text3=typed|load" + slot);
+        EXPECT_EQ(s.windowTitle(), "セーブデータ" + slot + "　は保存されていません。");
         EXPECT_EQ(fileBytes(w.store.location()), stored);
         EXPECT_EQ(w.held(), saved);
         EXPECT_EQ(s.Text3->text(), "typed");
@@ -324,34 +205,33 @@ TEST(SettingsPresets, ASavedSlotLoadsBackEveryValueAndOneNeverSavedChangesNothin
 }
 
 // Each action is one write: on a full disk it fails whole, says so, and leaves the store as it
-// was, byte for byte.
+// was, byte for byte. The main window still closes.
 TEST(SettingsStore, AFailedWriteIsReportedAndLeavesTheStoreAsItWas) {
     const struct {
-        const char* action;
-        StoreValues stored;
-        std::function<void(Form2&)> run;
+        QString steps; // in the settings window; none: the main window is closed
+        const char* stored;
         const char* caption; // or none for a message box
-    } actions[] = {
-        {"first-run fill", {}, [](Form2&) {}, "初回起動の設定をレジストリへ保存できませんでした。"},
-        {"slot save", kEarlier, [](Form2& s) { s.save1->click(); },
-         "セーブデータ1　へ保存できませんでした。"},
-        {"plain 決定", kEarlier,
-         [](Form2& s) {
-             s.save3_title->setText(QString(30, QChar(u'長')));
-             s.Command1->click();
-         },
-         nullptr}};
+    } actions[] = {{"", "", "初回起動の設定をレジストリへ保存できませんでした。"},
+                   {"save1_title=朝|save1", "Option=Option4", "朝　へ保存できませんでした。"},
+                   {"save3_title=" + QString(30, u'長') + "|Command1", "Option=Option4", {}},
+                   {{}, "Option=Option4", nullptr}};
     for (const auto& a : actions) {
-        SCOPED_TRACE(a.action);
+        SCOPED_TRACE(a.steps.isNull() ? "close" : a.steps.left(20).toStdString());
         RealWindows w(a.stored, {}, false);
+        w.main.show();
         const QString path = w.store.location();
         const QByteArray before = fileBytes(path);
         {
             const FileSizeLimit full(before.size() + 40);
-            a.run(w.settings());
+            if (a.steps.isNull()) {
+                w.main.close();
+            } else {
+                act(&w.settings(), a.steps);
+            }
         }
         EXPECT_EQ(fileBytes(path), before);
         EXPECT_EQ(QFile::exists(path), !before.isEmpty());
+        EXPECT_EQ(w.main.isVisible(), !a.steps.isNull());
         if (a.caption) {
             EXPECT_EQ(w.main.form2()->windowTitle(), a.caption);
         } else {
@@ -369,35 +249,27 @@ TEST(SettingsExport, WritesTheChosenFileOrSaysWhyAndShowsTheHeldSizeInput) {
     const QString written = target.filePath("my settings");
     const QString unwritable = target.filePath("missing folder/Velmora.reg");
     const struct {
-        const char* held;
-        const char* clicked;
+        const char *held, *clicked;
         std::optional<QString> answer;
         const char* shown;
-        QString message; // its start; none when cancelled
+        const char* said; // after the path, at the start of the message; none when cancelled
         int style;
-    } cases[] = {{"Option4", "Option1", std::nullopt, "Text5 %", {}, 0},
+    } cases[] = {{"Option4", "Option1", std::nullopt, "Text5 %", nullptr, 0},
                  {"Option2", "Option11", written, "Combo1 ㎝",
-                  written +
-                      "\r\nに保存しました。\r\n\r\n設定を復元する場合は、このregファイルを実行"
-                      "してください。",
+                  "\r\nに保存しました。\r\n\r\n設定を復元する場合は、このregファイルを実行",
                   kStyleInformation},
                  {"Option4", "Option2", unwritable, "Text5 %",
-                  unwritable + "\r\nに保存できませんでした。\r\n\r\n", kStyleCritical}};
+                  "\r\nに保存できませんでした。\r\n\r\n", kStyleCritical}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        RealWindows w({{"Option", c.held}, {"paste-check", "Option9"}}, {"Book1.xls"});
-        Form2& s = w.settings();
-        s.findChild<QRadioButton*>(c.clicked)->click();
+        SCOPED_TRACE(c.clicked);
+        RealWindows w(QStringLiteral("paste-check=Option9|Option=") + c.held, {"Book1.xls"});
         w.ui.saveAnswers.push_back(c.answer);
-        s.Command7->click();
+        act(&w.settings(), c.clicked + QStringLiteral("|Command7"));
         EXPECT_EQ(w.shown(), c.shown);
-        ASSERT_EQ(w.ui.saveDialogs.size(), 1u);
-        EXPECT_TRUE(w.ui.saveDialogs[0].confirmOverwrite);
-        ASSERT_EQ(w.ui.messages.size(), c.message.isEmpty() ? 0u : 1u);
-        if (!c.message.isEmpty()) {
-            EXPECT_TRUE(w.ui.messages[0].text.startsWith(c.message));
-            EXPECT_EQ(w.ui.messages[0].style, c.style);
-        }
+        EXPECT_TRUE(w.ui.saveDialogs.size() == 1 && w.ui.saveDialogs[0].confirmOverwrite);
+        ASSERT_EQ(w.ui.messages.size(), c.said ? 1u : 0u);
+        EXPECT_TRUE(!c.said || (w.ui.messages[0].text.startsWith(*c.answer + c.said) &&
+                                w.ui.messages[0].style == c.style));
         EXPECT_EQ(QDir(target.path()).entryList(QDir::Files),
                   c.answer ? QStringList{"my settings"} : QStringList{});
     }
@@ -406,6 +278,7 @@ TEST(SettingsExport, WritesTheChosenFileOrSaysWhyAndShowsTheHeldSizeInput) {
 // The removal asks first; then the store is emptied (the main window's close writes the record
 // once more, and that goes too) and the program ends.
 TEST(SettingsDelete, AsksThenEmptiesTheStoreAndEndsTheProgramUnlessCancelled) {
+    const Messages asked{{"レジストリを削除しますか？", kStyleExclamationOkCancel}};
     const struct {
         MessageAnswer answer;
         bool removedBehindOurBack;
@@ -415,43 +288,21 @@ TEST(SettingsDelete, AsksThenEmptiesTheStoreAndEndsTheProgramUnlessCancelled) {
                  {MessageAnswer::Ok, true, {{"削除済みです。", kStyleOk}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.replies.size());
-        RealWindows w(kEarlier, {"Book1.xls"});
+        RealWindows w("", {"Book1.xls"});
         w.main.show();
         Form2& s = w.settings();
-        const QStringList before = w.store.valueNames();
         if (c.removedBehindOurBack) {
             ASSERT_EQ(w.store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
         }
         w.ui.messageAnswers.push_back(c.answer);
         s.Command2->click();
-        Messages shown{{"レジストリを削除しますか？", kStyleExclamationOkCancel}};
+        Messages shown = asked;
         shown.insert(shown.end(), c.replies.begin(), c.replies.end());
         EXPECT_EQ(w.ui.messages, shown);
         const bool removed = !c.replies.empty();
-        EXPECT_EQ(w.store.valueNames(), removed ? QStringList() : before);
+        EXPECT_EQ(w.store.valueNames().isEmpty(), removed);
         EXPECT_EQ(QFile::exists(w.store.location()), !removed);
         EXPECT_EQ(w.main.isVisible(), !removed);
-    }
-}
-
-// The CJK face is wider than the design face: a caption that does not fit is cut or wraps out
-// of sight.
-TEST(SettingsWindow, EveryCaptionFitsItsControl) {
-    RealWindows w({}, {}, false);
-    Form2& s = w.settings();
-    for (QRadioButton* option : s.findChildren<QRadioButton*>()) {
-        EXPECT_LE(option->sizeHint().width(), option->width())
-            << option->objectName().toStdString();
-    }
-    for (QPushButton* button : s.findChildren<QPushButton*>()) {
-        EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width())
-            << button->objectName().toStdString();
-    }
-    // One pixel of the face's descent may overhang.
-    for (QLabel* label : s.findChildren<QLabel*>()) {
-        EXPECT_LE(label->heightForWidth(label->width()), label->height() + 1)
-            << label->objectName().toStdString();
-        EXPECT_GE(label->font().pointSizeF(), 7.5);
     }
 }
 

@@ -25,18 +25,17 @@ namespace velmora::testing {
 // No office runs.
 struct NoOffice : ExcelLink {
     ApplicationPtr attach() override { throw SpreadsheetError(QStringLiteral("not running")); }
-    void setWaitSettings(const WaitSettings& settings) override { waitSettings_ = settings; }
-    WaitSettings waitSettings() const override { return waitSettings_; }
-    WaitSettings waitSettings_;
+    void setWaitSettings(const WaitSettings&) override {}
+    WaitSettings waitSettings() const override { return {}; }
 };
 
 struct RealWindows {
-    // The main window started on a store holding `stored`, with an office that has `workbooks`
-    // open (the last one active), or with no office.
-    RealWindows(const StoreValues& stored, const QStringList& workbooks, bool office = true)
+    // The main window started on a store holding `stored` ("name=text|name=text"), with an
+    // office that has `workbooks` open (the last one active), or with no office.
+    RealWindows(const QString& stored, const QStringList& workbooks, bool office = true)
         : main(office ? world.link() : noOffice, store, ui, nullptr) {
-        if (!stored.isEmpty()) {
-            store.SaveSettings(stored);
+        for (const QString& value : stored.split('|', Qt::SkipEmptyParts)) {
+            store.SaveSetting(value.section('=', 0, 0), value.section('=', 1));
         }
         for (const QString& name : workbooks) {
             world.addWorkbook(name);
@@ -50,16 +49,13 @@ struct RealWindows {
         return *main.form2();
     }
 
-    // The main window's holders joined by '|'; with none named, the thirteen of the record.
-    QString held(std::initializer_list<Holder> holders = {}) const {
+    // The main window's thirteen holders of the record joined by '|'.
+    QString held() const {
         QStringList texts;
         for (const RecordField& field : kRecordWriteOrder) {
             texts << main.text(field.holder);
         }
-        for (const Holder holder : holders) {
-            texts << main.text(holder);
-        }
-        return (holders.size() == 0 ? texts : texts.mid(kRecordWriteOrder.size())).join('|');
+        return texts.join('|');
     }
 
     // What the main window shows: its drop targets or folder button, then the size input and
@@ -74,10 +70,8 @@ struct RealWindows {
         bool check1Fits = main.rect().contains(main.Check1->geometry());
         for (const auto& [name, control] : controls) {
             if (!control->isHidden()) {
-                parts << name;
-                if (!main.rect().contains(control->geometry())) {
-                    parts << "(cut off)";
-                }
+                parts << name +
+                             QString(main.rect().contains(control->geometry()) ? "" : " (cut off)");
                 check1Fits = check1Fits && control->geometry().bottom() < main.Check1->y();
             }
         }
@@ -93,19 +87,21 @@ struct RealWindows {
     Form1 main;
 };
 
-// The open (shown) top-level window of type W, or nullptr.
-template <typename W> W* openWindow() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = dynamic_cast<W*>(window); found != nullptr && found->isVisible()) {
-            return found;
+// Steps as a user takes them in `window`, '|' between: "Option2" clicks that button, "Text3=A1"
+// makes A1 the text of that box (or of List1's edit field), "close" is the close box.
+inline void act(QWidget* window, const QString& steps) {
+    for (const QString& step : steps.split('|', Qt::SkipEmptyParts)) {
+        const QString name = step.section('=', 0, 0), text = step.section('=', 1);
+        if (step == "close") {
+            window->close();
+        } else if (!step.contains('=')) {
+            window->findChild<QAbstractButton*>(name)->click();
+        } else if (auto* list = window->findChild<QComboBox*>(name)) {
+            list->setEditText(text);
+        } else {
+            window->findChild<QLineEdit*>(name)->setText(text);
         }
     }
-    return nullptr;
-}
-
-// Runs the deletions of closed windows.
-inline void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace velmora::testing

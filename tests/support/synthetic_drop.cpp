@@ -8,17 +8,11 @@
 
 namespace velmora::testing {
 
-bool dragAndDrop(QWidget* target, const QStringList& files, const QString& plainText) {
-    QMimeData data;
-    QList<QUrl> urls;
+bool dragAndDrop(QWidget* target, const QStringList& files) {
+    QMimeData data; // as a file manager offers it: the paths as text too
+    data.setText(files.isEmpty() ? QStringLiteral("some text") : files.join('\n'));
     for (const QString& file : files) {
-        urls << QUrl::fromUserInput(file);
-    }
-    if (!urls.isEmpty()) {
-        data.setUrls(urls);
-    }
-    if (!plainText.isEmpty()) {
-        data.setText(plainText);
+        data.setUrls(data.urls() << QUrl::fromUserInput(file));
     }
     // As a Shift-drag: the source offers every action and proposes Move.
     const QPoint centre = target->rect().center();
@@ -26,8 +20,7 @@ bool dragAndDrop(QWidget* target, const QStringList& files, const QString& plain
     QDragEnterEvent enter(centre, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QDragMoveEvent move(centre, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QDropEvent drop(QPointF(centre), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
-    for (QDropEvent* event :
-         {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+    for (QDropEvent* event : std::initializer_list<QDropEvent*>{&enter, &move, &drop}) {
         QCoreApplication::sendEvent(target, event);
         if (!event->isAccepted() || event->dropAction() != Qt::CopyAction) {
             return false;
