@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         saveSlotFromHolders(store, slot, holders);
     }
     const QString backup = work.filePath(QStringLiteral("backup.reg"));
-    exportRegFile(store, backup, nullptr);
+    exportRegFile(store, backup);
     store.DeleteSetting();
     writeRecordFromHolders(store, holders);
     QFile file(path);
