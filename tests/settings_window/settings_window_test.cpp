@@ -19,11 +19,13 @@ namespace velmora::testing {
 namespace {
 
 // A first start fills every slot not yet saved with the design's choices (a backup restored
-// before the first close brings slots, and titles, but no record) and says so.
+// before the first close brings slots, and titles, but no record) and says so. A record that
+// lacks only its sizing choice keeps every other value it holds.
 TEST(SettingsFirstRun, FillsTheSlotsNotYetSavedAndSaysSo) {
     for (const QList<int>& saved : {QList<int>{2, 4}, {1, 2, 3, 4, 5}}) {
         SCOPED_TRACE(saved.size());
-        QString backup = "save5_title=no slot behind it";
+        QString backup = "save5_title=no slot behind it|paste-check=Option6|paste-url-1=B4|"
+                         "bityousei-tate=5|junjo=1";
         for (const int slot : saved) {
             backup += QStringLiteral("|save%1_title=現場|save%1_Option=Option2").arg(slot);
         }
@@ -36,7 +38,8 @@ TEST(SettingsFirstRun, FillsTheSlotsNotYetSavedAndSaysSo) {
                                            : QStringLiteral("セーブデータ%1|Option4").arg(slot));
         }
         // Titles and thirteen values of each slot filled; the record itself waits for the close.
-        EXPECT_EQ(w.store.valueNames().size(), 70 - 12 * saved.size());
+        EXPECT_EQ(w.store.valueNames().size(), 74 - 12 * saved.size());
+        EXPECT_EQ(w.held(), "9|100|Option4|Option6|B4|||5|0|0|1|1|1");
     }
 }
 
