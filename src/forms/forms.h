@@ -6,16 +6,12 @@
 
 #include <QColor>
 #include <QFont>
-#include <QString>
-#include <Qt>
-
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QScrollBar;
-class QWidget;
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 
 namespace velmora::forms {
 
