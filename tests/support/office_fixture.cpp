@@ -11,7 +11,7 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
@@ -264,15 +264,11 @@ void OfficeProcess::addWorkbook(const QString& name) {
     uno_->call([&] {
         const auto component = as<css::frame::XComponentLoader>(uno_->session->desktop())
                                    ->loadComponentFromURL("private:factory/scalc", "_blank", 0, {});
+        // Its title is its name while it has no file (saving it would take longer than the rest).
+        as<css::frame::XTitle>(component)->setTitle(toOU(name));
         const auto grid = as<css::table::XColumnRowRange>(uno_->sheet());
         as<css::beans::XPropertySet>(grid->getColumns())->setPropertyValue("Width", hmm(48));
         as<css::beans::XPropertySet>(grid->getRows())->setPropertyValue("Height", hmm(13.5));
-        css::beans::PropertyValue filter;
-        filter.Name = "FilterName";
-        filter.Value <<= OUString("calc8");
-        as<css::frame::XStorable>(component)->storeAsURL(
-            toOU(QUrl::fromLocalFile(QDir(workDir()).filePath(name)).toString(QUrl::FullyEncoded)),
-            css::uno::Sequence<css::beans::PropertyValue>(&filter, 1));
     });
 }
 
@@ -432,8 +428,7 @@ OfficeProcess& sharedOffice() {
     return *office;
 }
 
-// The Calc world: the shared office with its workbooks closed.
-SpreadsheetWorld& freshWorld() {
+OfficeProcess& freshWorld() {
     OfficeProcess& office = sharedOffice();
     office.closeAllWorkbooks();
     office.link().setWaitSettings(kIdleWaitSettings);
