@@ -6,7 +6,7 @@ namespace velmora::testing {
 
 namespace {
 
-// One object handed out; `in` gives the object it wraps once the call went through.
+// One object handed out; `in` is the object it wraps, once the call went through.
 template <class Object> class Wrapped : public Object {
 public:
     Wrapped(FailingLink& link, std::shared_ptr<Object> inner)
@@ -65,76 +65,68 @@ public:
     void activate() override { in(__func__).activate(); }
     QString name() override { return in(__func__).name(); }
     void setName(const QString& name) override { in(__func__).setName(name); }
-    RangePtr range(const QString& address) override {
-        return link_.wrap<WrappedRange>(in(__func__).range(address));
-    }
+    RangePtr range(const QString& a) override { return link_.wrap(in(__func__).range(a)); }
     int shapeCount() override { return in(__func__).shapeCount(); }
     ShapePtr addPicture(const QString& file, bool linked, bool saved, double left, double top,
                         double width, double height) override {
         const QPointF at = QPointF(left, top) + (link_.zoom != 100 ? link_.drift : QPointF());
-        return link_.wrap<WrappedShape>(
+        return link_.wrap(
             in(__func__).addPicture(file, linked, saved, at.x(), at.y(), width, height));
     }
-    ShapePtr picture(const QString& name) override {
-        return link_.wrap<WrappedShape>(in(__func__).picture(name));
-    }
-    ShapePtr evaluate(const QString& name) override {
-        return link_.wrap<WrappedShape>(in(__func__).evaluate(name));
-    }
+    ShapePtr picture(const QString& n) override { return link_.wrap(in(__func__).picture(n)); }
+    ShapePtr evaluate(const QString& n) override { return link_.wrap(in(__func__).evaluate(n)); }
 };
 
 class WrappedWorkbook : public Wrapped<Workbook> {
 public:
     using Wrapped::Wrapped;
     QString name() override { return in(__func__).name(); }
-    WorksheetPtr activeSheet() override {
-        return link_.wrap<WrappedWorksheet>(in(__func__).activeSheet());
-    }
+    WorksheetPtr activeSheet() override { return link_.wrap(in(__func__).activeSheet()); }
     int worksheetCount() override { return in(__func__).worksheetCount(); }
-    WorksheetPtr worksheet(int index) override {
-        return link_.wrap<WrappedWorksheet>(in(__func__).worksheet(index));
-    }
-    WorksheetPtr addWorksheet() override {
-        return link_.wrap<WrappedWorksheet>(in(__func__).addWorksheet());
-    }
+    WorksheetPtr worksheet(int i) override { return link_.wrap(in(__func__).worksheet(i)); }
+    WorksheetPtr addWorksheet() override { return link_.wrap(in(__func__).addWorksheet()); }
 };
 
 class WrappedApplication : public Wrapped<Application> {
 public:
     using Wrapped::Wrapped;
-    RangePtr activeCell() override { return link_.wrap<WrappedRange>(in(__func__).activeCell()); }
-    RangePtr range(const QString& address) override {
-        return link_.wrap<WrappedRange>(in(__func__).range(address));
-    }
-    RangePtr cells(int row, int column) override {
-        return link_.wrap<WrappedRange>(in(__func__).cells(row, column));
-    }
+    RangePtr activeCell() override { return link_.wrap(in(__func__).activeCell()); }
+    RangePtr range(const QString& a) override { return link_.wrap(in(__func__).range(a)); }
+    RangePtr cells(int r, int c) override { return link_.wrap(in(__func__).cells(r, c)); }
     int workbookCount() override { return in(__func__).workbookCount(); }
-    WorkbookPtr workbook(int index) override {
-        return link_.wrap<WrappedWorkbook>(in(__func__).workbook(index));
-    }
-    WorkbookPtr workbook(const QString& name) override {
-        return link_.wrap<WrappedWorkbook>(in(__func__).workbook(name));
-    }
-    WorkbookPtr activeWorkbook() override {
-        return link_.wrap<WrappedWorkbook>(in(__func__).activeWorkbook());
-    }
+    WorkbookPtr workbook(int i) override { return link_.wrap(in(__func__).workbook(i)); }
+    WorkbookPtr workbook(const QString& n) override { return link_.wrap(in(__func__).workbook(n)); }
+    WorkbookPtr activeWorkbook() override { return link_.wrap(in(__func__).activeWorkbook()); }
     void setScreenUpdating(bool on) override { in(__func__).setScreenUpdating(on); }
-    QString version() override { return posed(in(__func__).version(), link_.version); }
-    double zoom() override { return posed(in(__func__).zoom(), link_.zoom); }
-    void setZoom(double percent) override { in(__func__).setZoom(link_.zoom = percent); }
+    QString version() override { return link_.version.value_or(in(__func__).version()); }
+    double zoom() override { return link_.zoom.value_or(in(__func__).zoom()); }
+    void setZoom(double percent) override { in(__func__).setZoom(*(link_.zoom = percent)); }
+};
 
-private:
-    template <class T> T posed(const T& real, const T& pose) const {
-        return link_.version.isEmpty() ? real : pose;
-    }
+// The wrapper of each kind of object, by overload (declared for its type only).
+struct Wrappers {
+    static WrappedApplication* of(Application*);
+    static WrappedWorkbook* of(Workbook*);
+    static WrappedWorksheet* of(Worksheet*);
+    static WrappedRange* of(Range*);
+    static WrappedShape* of(Shape*);
 };
 
 } // namespace
 
+template <class Object> std::shared_ptr<Object> FailingLink::wrap(std::shared_ptr<Object> object) {
+    if (!object) {
+        return nullptr;
+    }
+    using Wrapper = std::remove_pointer_t<decltype(Wrappers::of(object.get()))>;
+    auto wrapped = std::make_shared<Wrapper>(*this, std::move(object));
+    handedOut_.push_back(wrapped);
+    return wrapped;
+}
+
 ApplicationPtr FailingLink::attach() {
     enter(__func__);
-    return wrap<WrappedApplication>(inner_.attach());
+    return wrap(inner_.attach());
 }
 
 int FailingLink::liveObjects() const {

@@ -11,7 +11,7 @@
 #include <QStringList>
 
 #include <climits>
-#include <memory>
+#include <optional>
 #include <vector>
 
 namespace velmora::testing {
@@ -24,30 +24,22 @@ public:
         inner_.setWaitSettings(settings);
     }
     WaitSettings waitSettings() const override { return inner_.waitSettings(); }
-    void setInteraction(UserInteraction* interaction) override {
-        inner_.setInteraction(interaction);
-    }
+    void setInteraction(UserInteraction* ui) override { inner_.setInteraction(ui); }
 
     void failCalls(int from, int to = INT_MAX) { failing_ = {from, to}; }
     // Objects handed out and still held.
     int liveObjects() const;
 
     QStringList calls; // the methods called, in turn
-    QString version;   // posed when not empty, with the zoom
-    double zoom = 100;
+    // The pose, where set; the zoom follows what the engine sets.
+    std::optional<QString> version;
+    std::optional<double> zoom;
     QPointF drift;
 
-    // For the objects handed out: counts the call and fails it when its number is in the span.
+    // For the objects handed out: counts a call and fails it when its number is in the span,
+    // and wraps the objects they hand out in turn.
     void enter(const char* method);
-    template <class Wrapper, class Object>
-    std::shared_ptr<Object> wrap(const std::shared_ptr<Object>& object) {
-        if (!object) {
-            return nullptr;
-        }
-        auto wrapped = std::make_shared<Wrapper>(*this, object);
-        handedOut_.push_back(wrapped);
-        return wrapped;
-    }
+    template <class Object> std::shared_ptr<Object> wrap(std::shared_ptr<Object> object);
 
 private:
     ExcelLink& inner_;

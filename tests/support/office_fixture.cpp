@@ -3,7 +3,6 @@
 #include "calc_objects.h"
 #include "uno_session.h"
 
-#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -16,10 +15,7 @@
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
-#include <com/sun/star/table/XTableColumns.hpp>
-#include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
@@ -370,14 +366,6 @@ QString OfficeProcess::selectedShape() {
         return shapes.is() && shapes->getCount() == 1
                    ? toQ(as<css::container::XNamed>(shapes->getByIndex(0))->getName())
                    : QString();
-    });
-}
-
-bool OfficeProcess::screenUpdating() {
-    return uno_->call([&] {
-        const auto models = uno_->session->spreadsheetDocuments();
-        return std::none_of(models.begin(), models.end(),
-                            [](const auto& model) { return model->hasControllersLocked(); });
     });
 }
 

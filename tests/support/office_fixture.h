@@ -28,8 +28,6 @@ public:
     // windows on $DISPLAY as a user's office does.
     explicit OfficeProcess(const QString& pipeName = {}, bool headless = true);
     ~OfficeProcess();
-    OfficeProcess(const OfficeProcess&) = delete;
-    OfficeProcess& operator=(const OfficeProcess&) = delete;
 
     QString pipeName() const { return pipeName_; }
     QString profileUrl() const;
@@ -55,12 +53,11 @@ public:
     QList<ShapeInfo> shapes(const QString& book = {}); // back to front
     QStringList sheetNames(const QString& book = {});
     QString selectedShape();
-    // False while any workbook has screen updating off.
-    bool screenUpdating();
     QString workDir() const { return work_.path(); }
 
     void closeAllWorkbooks();
-    bool locked(const QString& book);
+    // Whether the workbook (by default the active one) has screen updating off.
+    bool locked(const QString& book = {});
     void undo(const QString& book);
     // Undo is impossible inside an undo context, which is itself the newest undo action.
     bool inUndoContext(const QString& book);
