@@ -7,11 +7,11 @@
 #include "drop_target.h"
 #include "form1.h"
 #include "form2.h"
+#include "office_fixture.h"
 #include "recording_interaction.h"
 #include "settings_record.h"
 #include "settings_store.h"
 #include "single_instance.h"
-#include "spreadsheet_world.h"
 #include "temp_store.h"
 
 #include <QApplication>
@@ -84,7 +84,7 @@ struct RealWindows {
 
     TempStore temp;
     SettingsStore store;
-    SpreadsheetWorld& world = freshWorld();
+    OfficeProcess& world = freshWorld();
     NoOffice noOffice;
     RecordingInteraction ui;
     Form1 main;
