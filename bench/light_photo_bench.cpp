@@ -4,7 +4,7 @@
 // alone (reading every coded byte of the photo is the floor). Prints medians; fails nothing.
 
 #include "light_photo.h"
-#include "test_photos.h"
+#include "camera_photos.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // the office, and the photos that go in as they are.
 
 #include "light_photo.h"
-#include "test_photos.h"
+#include "camera_photos.h"
 
 #include <QColor>
 #include <QFile>
