@@ -6,6 +6,7 @@
 #include "map_holders.h"
 #include "office_fixture.h"
 #include "recording_interaction.h"
+#include "temp_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,15 +56,6 @@ struct Paste : ProgressView {
         EXPECT_FALSE(engine.isPasting() || shown);
         EXPECT_TRUE(!stillRunning || !world.locked());
         EXPECT_EQ(calc.liveObjects(), 0);
-    }
-    // The shapes back to front as "name height", the selected one marked "*".
-    QString sheet() {
-        QStringList shapes;
-        for (const ShapeInfo& s : world.shapes()) {
-            shapes << s.name + QStringLiteral(" %1").arg(qRound(s.height)) +
-                          (s.name == world.selectedShape() ? "*" : "");
-        }
-        return shapes.join(", ");
     }
     void expectOnly(double left, double top, double width = -1, double height = -1) {
         const QList<ShapeInfo> shapes = world.shapes();
@@ -179,9 +171,7 @@ TEST(PasteEngine, GoesToTheSelectedCellOrTheGivenAddressAndOnlyVersion12IsReanch
     QTemporaryDir dir;
     writeJpeg(dir.filePath(QStringLiteral("写真 #1; 100%.jpg")), 640, 480);
     writeJpeg(dir.filePath(QStringLiteral("12 megapixels.jpg")), 4000, 3000);
-    QFile photo(writeJpeg(dir.filePath(QStringLiteral("a.jpg")), 640, 480));
-    ASSERT_TRUE(photo.open(QIODevice::ReadOnly));
-    const QByteArray jpeg = photo.readAll();
+    const QByteArray jpeg = fileBytes(writeJpeg(dir.filePath(QStringLiteral("a.jpg")), 640, 480));
     QByteArray scrambled = jpeg;
     for (qsizetype i = 700; i < scrambled.size() - 2; i += 3) {
         scrambled[i] = static_cast<char>(scrambled[i] ^ 0x5a);
@@ -190,8 +180,7 @@ TEST(PasteEngine, GoesToTheSelectedCellOrTheGivenAddressAndOnlyVersion12IsReanch
                                       {"cut.jpg", jpeg.left(jpeg.size() / 2)},
                                       {"scrambled.jpg", scrambled},
                                       {"notes.jpg", QByteArray("not a photo\n")}}) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        ASSERT_TRUE(writeFile(dir.filePath(QString::fromLatin1(name)), bytes));
     }
     for (const auto& c : cases) {
         SCOPED_TRACE(QStringList({c.version, c.place, c.file, c.address}).join('|').toStdString());
@@ -241,7 +230,12 @@ TEST(PasteEngine, NamesThePictureWithTheFirstFreeNumberAfterTheShapeCountAndStac
         run.set(Holder::Text22, c.order);
         run.drop(run.photo(QStringLiteral("a.jpg")));
         run.expectEnded(false);
-        EXPECT_EQ(run.sheet(), c.after);
+        QStringList shapes; // "name height", the selected one marked "*"
+        for (const ShapeInfo& s : run.world.shapes()) {
+            shapes << s.name + QStringLiteral(" %1").arg(qRound(s.height)) +
+                          (s.name == run.world.selectedShape() ? "*" : "");
+        }
+        EXPECT_EQ(shapes.join(", "), c.after);
     }
 }
 

@@ -67,10 +67,6 @@ Stat statOf(const QString& path) {
     return {text.mid(open + 1, close - open - 1), fields[0].at(0), fields[1].toLongLong()};
 }
 
-Any hmm(double points) {
-    return Any(calc::pointsToHmm(points));
-}
-
 } // namespace
 
 // The tests' own UNO connection to the office, beside the link under test.
@@ -221,10 +217,6 @@ void OfficeProcess::resume() {
     }
 }
 
-void OfficeProcess::kill() {
-    signal(SIGKILL);
-}
-
 void OfficeProcess::stop() {
     const bool ours = isOurs();
     if (ours) {
@@ -263,8 +255,10 @@ void OfficeProcess::addWorkbook(const QString& name) {
         // Its title is its name while it has no file (saving it would take longer than the rest).
         as<css::frame::XTitle>(component)->setTitle(toOU(name));
         const auto grid = as<css::table::XColumnRowRange>(uno_->sheet());
-        as<css::beans::XPropertySet>(grid->getColumns())->setPropertyValue("Width", hmm(48));
-        as<css::beans::XPropertySet>(grid->getRows())->setPropertyValue("Height", hmm(13.5));
+        as<css::beans::XPropertySet>(grid->getColumns())
+            ->setPropertyValue("Width", Any(calc::pointsToHmm(48)));
+        as<css::beans::XPropertySet>(grid->getRows())
+            ->setPropertyValue("Height", Any(calc::pointsToHmm(13.5)));
     });
 }
 
@@ -280,7 +274,7 @@ void OfficeProcess::setRowHeight(int row, double points) {
     uno_->call([&] {
         as<css::beans::XPropertySet>(
             as<css::table::XColumnRowRange>(uno_->sheet())->getRows()->getByIndex(row - 1))
-            ->setPropertyValue("Height", hmm(points));
+            ->setPropertyValue("Height", Any(calc::pointsToHmm(points)));
     });
 }
 

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <memory>
 
 namespace velmora::testing {
@@ -36,7 +37,7 @@ public:
     // SIGSTOP (returning once every thread stopped) and SIGCONT; kill() as a crash would.
     void suspend();
     void resume();
-    void kill();
+    void kill() { signal(SIGKILL); }
     static QString unusedPipeName();
 
     ExcelLink& link() { return *link_; }
