@@ -1,5 +1,7 @@
 #include "uno_session.h"
 
+#include "calc_link.h"
+
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -33,6 +35,18 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
+
+namespace velmora {
+
+namespace {
+std::atomic<std::uint64_t> messagesSent{0};
+} // namespace
+
+std::uint64_t unoMessagesSent() {
+    return messagesSent.load(std::memory_order_relaxed);
+}
+
+} // namespace velmora
 
 namespace velmora::calc {
 
@@ -175,6 +189,7 @@ public:
         return count;
     }
     void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override {
+        messagesSent.fetch_add(1, std::memory_order_relaxed);
         const sal_Int8* data = bytes.getConstArray();
         const sal_Int32 count = bytes.getLength();
         transfer(count, [&](sal_Int32 done) {
