@@ -46,11 +46,7 @@ struct Paste : ProgressView {
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a photo\n") > 0);
         return file.fileName();
     }
-    void drop(const QString& file, const QString& address = {}) {
-        engine.PictureFile = file;
-        engine.PasteAddress = address;
-        engine.DragDrop();
-    }
+    void drop(const QString& file, const QString& address = {}) { engine.DragDrop(file, address); }
     // The run is over: the one error message if it failed and none else, the wait settings
     // back, nothing held, no progress window, screen updating on where it still can be.
     void expectEnded(bool failed, bool stillRunning = true) {
