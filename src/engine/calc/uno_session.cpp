@@ -9,6 +9,7 @@
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -496,6 +497,7 @@ void Session::releaseReferences() {
     aspectLocks.clear();
     pageShapes.clear();
     pendingSelection.reset();
+    dispatchHelper_.clear();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
     }
@@ -521,6 +523,14 @@ Reference<css::uno::XInterface> Session::createInstance(const OUString& service)
         }
         return object;
     });
+}
+
+const Reference<css::frame::XDispatchHelper>& Session::dispatchHelper() {
+    if (!dispatchHelper_.is()) {
+        dispatchHelper_ = call("make a dispatch helper",
+                               [&] { return css::frame::DispatchHelper::create(context()); });
+    }
+    return dispatchHelper_;
 }
 
 std::vector<Reference<css::frame::XModel>> Session::spreadsheetDocuments() {
