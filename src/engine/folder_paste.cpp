@@ -74,9 +74,10 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
             double row = firstRow;
             int page = 1;
             for (int k = 1; k <= count; ++k) {
+                // The caption first: the window paints the photo about to go in.
                 window.show();
-                engine.interaction().processEvents();
                 window.setCaption(QStringLiteral("%1/%2").arg(k).arg(count));
+                engine.interaction().processEvents();
                 run.selectCell(wholeNumberOrThrow(row), column);
                 run.InsertPicture(folder + names[k - 1]);
                 run.ReanchorPicture();

@@ -348,8 +348,8 @@ void numbered(Paste& run, int count = 7) {
     run.ui.openAnswers.push_back(run.dir.filePath(QStringLiteral("P01.jpg")));
 }
 
-// The window paints before each photo, while screen updating is off; a drop or the folder
-// button meanwhile starts nothing.
+// The window paints each photo's caption before that photo goes in, while screen updating is off; a
+// drop or the folder button meanwhile starts nothing.
 TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEachThird) {
     const struct {
         const char *gap, *pageGap, *start;
@@ -376,9 +376,12 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
         run.world.select(QString::fromLatin1(c.start));
         numbered(run);
         const QString dropped = run.photo(QStringLiteral("dropped.png"));
+        // The caption the window paints: the photo about to go in, never the one before.
         QStringList paints;
         run.ui.onProcessEvents = [&] {
-            paints << QStringLiteral("%1/7:%2").arg(paints.size() + 1).arg(paints.size());
+            paints << run.captions.value(paints.size());
+            EXPECT_EQ(paints.last(),
+                      QStringLiteral("%1/7:%2").arg(paints.size()).arg(paints.size() - 1));
             EXPECT_TRUE(run.shown);
             EXPECT_FALSE(run.world.screenUpdating());
             EXPECT_EQ(run.world.link().waitSettings(), kPasteWaitSettings);
