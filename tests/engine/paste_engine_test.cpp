@@ -426,6 +426,26 @@ TEST(FolderPaste, PastesTheOrdinaryJpgFilesInCodeUnitOrderEachLikeADrop) {
     EXPECT_EQ(run.sheet(), p + "6 48*, " + p + "5 36, " + p + "4 24, " + p + "3 12, " + p + "2 40");
 }
 
+// A sheet the user turns to between two photos takes the photos from the next one on, in their
+// rows.
+TEST(FolderPaste, ASheetTurnedToBetweenTwoPhotosTakesTheNextOnes) {
+    Paste run;
+    run.world.select(QStringLiteral("B3"));
+    numbered(run, 4);
+    run.ui.onProcessEvents = [&] {
+        if (run.captions.size() == 3) {
+            run.world.link().attach()->activeWorkbook()->addWorksheet();
+        }
+    };
+    PasteFolder(run.engine, run);
+    run.expectEnded(false);
+    EXPECT_EQ(run.world.sheetNames().size(), 2);
+    // Rows 7 and 11, six and ten rows down (a new sheet's rows have the office's own height).
+    const QList<ShapeInfo> turned = run.world.shapes();
+    ASSERT_EQ(turned.size(), 2);
+    EXPECT_NEAR(turned[1].top / turned[0].top, 10.0 / 6.0, 0.01);
+}
+
 TEST(FolderPaste, AFailureEndsTheRunKeepingWhatWasPastedAndCancelPastesNothing) {
     const struct {
         const char* name;
