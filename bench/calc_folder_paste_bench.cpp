@@ -1,12 +1,14 @@
 // Time per photo of a folder paste into a real office, next to the bare insert loop of the
 // Calc link (Worksheet::addPicture alone) on the same photos in the same run. The ratio is
-// what the paste run adds on top of Calc inserting the pictures.
+// what the paste run adds on top of Calc inserting the pictures. Beside the times, the round
+// trips to the office per photo (messages written to its pipe, counted at the bridge).
 //
 // Usage: velmora_bench_calc_folder_paste [photos per size, default 100]
 // The office is headless; with VELMORA_BENCH_OFFICE=visible (under xvfb-run) it paints into a
 // window as a user's office does, which is where large pictures cost most.
 
 #include "bench_office.h"
+#include "calc_link.h"
 #include "form1.h"
 #include "recording_interaction.h"
 #include "settings_store.h"
@@ -67,6 +69,8 @@ double seconds(Clock::duration d) {
 
 struct Pass {
     double seconds = 0;
+    // Messages written to the office's pipe: its round trips.
+    std::uint64_t messages = 0;
     // Each photo's share, in order, to show whether the cost grows with the pictures already
     // on the sheet.
     std::vector<double> photoMs;
@@ -97,6 +101,7 @@ Pass bareInsertLoop(testing::OfficeProcess& office, const QStringList& photos,
     auto sheet = app->workbook(book)->activeSheet();
     app->setScreenUpdating(false);
     Pass pass;
+    const auto sent = unoMessagesSent();
     const auto start = Clock::now();
     for (int i = 0; i < photos.size(); ++i) {
         const auto before = Clock::now();
@@ -105,6 +110,7 @@ Pass bareInsertLoop(testing::OfficeProcess& office, const QStringList& photos,
         pass.photoMs.push_back(seconds(Clock::now() - before) * 1000);
     }
     pass.seconds = seconds(Clock::now() - start);
+    pass.messages = unoMessagesSent() - sent;
     app->setScreenUpdating(true);
     pass.ok = office.shapes(book).size() == photos.size();
     app.reset();
@@ -137,9 +143,11 @@ Pass folderPaste(testing::OfficeProcess& office, const QStringList& photos, cons
     {
         Form1 form(*link, store, ui, nullptr);
         form.Form_Load();
+        const auto sent = unoMessagesSent();
         const auto start = Clock::now();
         form.Command2->click();
         const auto end = Clock::now();
+        pass.messages = unoMessagesSent() - sent;
         pass.seconds = seconds(end - start);
         photoStarts.push_back(end);
         for (std::size_t i = 0; i + 1 < photoStarts.size(); ++i) {
@@ -172,8 +180,9 @@ int main(int argc, char** argv) {
     std::printf("%d photos per size into a %s office; each figure is the mean of two "
                 "passes (folder, bare, bare, folder)\n",
                 count, bench::displayName(headless));
-    std::printf("%-10s %16s %14s %7s %22s %22s\n", "photo", "folder ms/photo", "bare ms/photo",
-                "ratio", "folder first/last 10", "bare first/last 10");
+    std::printf("%-10s %16s %14s %7s %22s %22s %14s %12s\n", "photo", "folder ms/photo",
+                "bare ms/photo", "ratio", "folder first/last 10", "bare first/last 10",
+                "folder trips", "bare trips");
 
     const struct {
         const char* label;
@@ -211,10 +220,14 @@ int main(int argc, char** argv) {
         const double bareMs = (bare1.seconds + bare2.seconds) / 2 * 1000 / count;
         const std::size_t n = photos.size();
         const std::size_t tail = std::min<std::size_t>(10, n);
-        std::printf("%-10s %16.2f %14.2f %7.2f %11.2f /%8.2f %11.2f /%8.2f\n", size.label, folderMs,
-                    bareMs, folderMs / bareMs, meanMs(folder1, folder2, 0, tail),
-                    meanMs(folder1, folder2, n - tail, n), meanMs(bare1, bare2, 0, tail),
-                    meanMs(bare1, bare2, n - tail, n));
+        const auto tripsPerPhoto = [count](const Pass& a, const Pass& b) {
+            return static_cast<double>(a.messages + b.messages) / (2.0 * count);
+        };
+        std::printf("%-10s %16.2f %14.2f %7.2f %11.2f /%8.2f %11.2f /%8.2f %14.1f %12.1f\n",
+                    size.label, folderMs, bareMs, folderMs / bareMs,
+                    meanMs(folder1, folder2, 0, tail), meanMs(folder1, folder2, n - tail, n),
+                    meanMs(bare1, bare2, 0, tail), meanMs(bare1, bare2, n - tail, n),
+                    tripsPerPhoto(folder1, folder2), tripsPerPhoto(bare1, bare2));
         std::fflush(stdout);
     }
     return 0;

@@ -17,7 +17,7 @@ QStringList listJpgNames(const QString& folder, int maxNames) {
     while (it.hasNext()) {
         it.next();
         if (names.size() >= maxNames) {
-            throw FolderListError("too many JPG files in " + folder.toStdString());
+            throw FolderListError(QStringLiteral("too many JPG files in ") + folder);
         }
         names << it.fileName();
     }
@@ -55,13 +55,13 @@ private:
 } // namespace
 
 void PasteFolder(PasteEngine& engine, ProgressView& progress) {
-    const PasteEngine::RunGuard guard(engine);
-    if (!guard.acquired()) {
+    PasteRun run(engine);
+    if (!run.claimed()) {
         return;
     }
     ProgressScope window(progress);
     try {
-        engine.BeginPaste();
+        run.BeginPaste();
         const auto chosen =
             engine.interaction().getOpenFileName(kFolderDialogFilter, kFolderDialogTitle);
         if (chosen) {
@@ -70,27 +70,28 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
             const int count = static_cast<int>(names.size());
 
             Holders& holders = engine.holders();
-            double row = engine.ExcelApp->activeCell()->row();
-            const int column = engine.ExcelApp->activeCell()->column();
+            const auto [firstRow, column] = run.activeCellPosition();
+            double row = firstRow;
             int page = 1;
             for (int k = 1; k <= count; ++k) {
+                // The caption first: the window paints the photo about to go in.
                 window.show();
-                engine.interaction().processEvents();
                 window.setCaption(QStringLiteral("%1/%2").arg(k).arg(count));
-                engine.ExcelApp->cells(wholeNumberOrThrow(row), column)->select();
-                engine.InsertPicture(folder + names[k - 1]);
-                engine.ReanchorPicture();
-                engine.ArrangePicture();
-                engine.ApplyPictureOrder();
+                engine.interaction().processEvents();
+                run.selectCell(wholeNumberOrThrow(row), column);
+                run.InsertPicture(folder + names[k - 1]);
+                run.ReanchorPicture();
+                run.ArrangePicture();
+                run.ApplyPictureOrder();
                 const Holder gap = page != 3 ? Holder::Text25 : Holder::Text26;
                 row = row + 1 + decimalOrThrow(holders.text(gap));
                 page = page != 3 ? page + 1 : 1;
             }
             window.close();
         }
-        engine.EndPaste();
+        run.EndPaste();
     } catch (...) {
-        engine.ShowPasteError();
+        run.ShowPasteError();
         window.close();
     }
 }

@@ -8,8 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <stdexcept>
-
 namespace velmora {
 
 // GTK's chooser matches patterns case-sensitively; camera photos are often named IMG_0001.JPG.
@@ -29,9 +27,9 @@ public:
     virtual void close() = 0;
 };
 
-class FolderListError : public std::runtime_error {
+class FolderListError : public SpreadsheetError {
 public:
-    using std::runtime_error::runtime_error;
+    using SpreadsheetError::SpreadsheetError;
 };
 
 // Names (without folder) of the ordinary, non-hidden files in `folder` whose names end in

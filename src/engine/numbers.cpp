@@ -51,7 +51,7 @@ double decimalOrThrow(const QString& text) {
     if (auto value = parseDecimal(text)) {
         return *value;
     }
-    throw ConversionError("not a number: \"" + text.toStdString() + "\"");
+    throw ConversionError(QStringLiteral("not a number: \"%1\"").arg(text));
 }
 
 std::optional<qint16> parseInt16(const QString& text) {
@@ -70,7 +70,7 @@ std::optional<qint16> parseInt16(const QString& text) {
 int wholeNumberOrThrow(double value) {
     const double rounded = roundHalfEven(value);
     if (!std::isfinite(rounded) || rounded < 1.0 || rounded > std::numeric_limits<int>::max()) {
-        throw ConversionError("number out of range: " + std::to_string(value));
+        throw ConversionError(QStringLiteral("number out of range: %1").arg(value));
     }
     return static_cast<int>(rounded);
 }

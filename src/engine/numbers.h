@@ -2,16 +2,17 @@
 
 // The one place where texts become numbers, the way the whole program needs them.
 
+#include "spreadsheet.h"
+
 #include <QString>
 
 #include <optional>
-#include <stdexcept>
 
 namespace velmora {
 
-class ConversionError : public std::runtime_error {
+class ConversionError : public SpreadsheetError {
 public:
-    using std::runtime_error::runtime_error;
+    using SpreadsheetError::SpreadsheetError;
 };
 
 // A decimal number in the user's locale (or with a plain "." point), surrounding blanks

@@ -13,6 +13,11 @@ namespace velmora {
 
 class UserInteraction;
 
+// The one error type of the engine and the Calc link: whatever fails below the windows (a
+// call to the application, a text that is no number, a folder listing) throws this or a type
+// derived from it, and nothing else. Its message is English and for developers only: a paste
+// catches every failure at its run's boundary and shows the user its one Japanese message,
+// never what().
 class SpreadsheetError : public std::runtime_error {
 public:
     explicit SpreadsheetError(const QString& message) : std::runtime_error(message.toStdString()) {}

@@ -235,9 +235,7 @@ void Form1::pasteFromTarget(QLineEdit* addressBox, const QString& file) {
     if (engine_->isPasting()) {
         return;
     }
-    engine_->PasteAddress = addressBox->text();
-    engine_->PictureFile = file;
-    DragDrop();
+    DragDrop(file, addressBox->text());
 }
 
 void Form1::Picture0_OLEDragDrop(const QString& file) {
@@ -253,8 +251,8 @@ void Form1::Picture3_OLEDragDrop(const QString& file) {
     pasteFromTarget(Text9, file);
 }
 
-void Form1::DragDrop() {
-    engine_->DragDrop();
+void Form1::DragDrop(const QString& file, const QString& address) {
+    engine_->DragDrop(file, address);
 }
 
 DropTarget* Form1::dropTarget(int index) const {

@@ -51,7 +51,7 @@ public:
     void Picture1_OLEDragDrop(const QString& file);
     void Picture2_OLEDragDrop(const QString& file);
     void Picture3_OLEDragDrop(const QString& file);
-    void DragDrop();
+    void DragDrop(const QString& file, const QString& address);
 
     // The settings window, loaded hidden (its load handler first) when touched while closed.
     Form2* form2();

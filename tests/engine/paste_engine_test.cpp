@@ -43,11 +43,7 @@ struct Paste : ProgressView {
     QString photo(const QString& name, int width = 640, int height = 480) {
         return writeJpeg(dir.filePath(name), width, height);
     }
-    void drop(const QString& file, const QString& address = {}) {
-        engine.PictureFile = file;
-        engine.PasteAddress = address;
-        engine.DragDrop();
-    }
+    void drop(const QString& file, const QString& address = {}) { engine.DragDrop(file, address); }
     // The run is over: the one error message if it failed and none else, the wait settings
     // back, nothing held, no progress window, screen updating on where it still can be.
     void expectEnded(bool failed, bool stillRunning = true) {
@@ -318,8 +314,8 @@ void numbered(Paste& run, int count = 7) {
     run.ui.openAnswers.push_back(run.dir.filePath(QStringLiteral("P01.jpg")));
 }
 
-// The window paints before each photo, while screen updating is off; a drop or the folder
-// button meanwhile starts nothing. Each photo is sized and stacked as a drop: 9 cm wide, behind
+// The window paints each photo's caption before that photo goes in, while screen updating is
+// off; a drop or the folder button meanwhile starts nothing.
 // the ones before.
 TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEachThird) {
     const struct {
@@ -343,9 +339,12 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
         run.world.select(QString::fromLatin1(c.start));
         numbered(run);
         const QString dropped = run.photo(QStringLiteral("dropped.png"));
+        // The caption the window paints: the photo about to go in, never the one before.
         QStringList paints;
         run.ui.onProcessEvents = [&] {
-            paints << QStringLiteral("%1/7:%2").arg(paints.size() + 1).arg(paints.size());
+            paints << run.captions.value(paints.size());
+            EXPECT_EQ(paints.last(),
+                      QStringLiteral("%1/7:%2").arg(paints.size()).arg(paints.size() - 1));
             EXPECT_TRUE(run.shown);
             EXPECT_TRUE(run.world.locked());
             EXPECT_EQ(run.calc.waitSettings(), kPasteWaitSettings);
@@ -365,6 +364,26 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
         }
         EXPECT_EQ(rows, c.rows);
     }
+}
+
+// A sheet the user turns to between two photos takes the photos from the next one on, in their
+// rows.
+TEST(FolderPaste, ASheetTurnedToBetweenTwoPhotosTakesTheNextOnes) {
+    Paste run;
+    run.world.select(QStringLiteral("B3"));
+    numbered(run, 4);
+    run.ui.onProcessEvents = [&] {
+        if (run.captions.size() == 3) {
+            run.world.link().attach()->activeWorkbook()->addWorksheet();
+        }
+    };
+    PasteFolder(run.engine, run);
+    run.expectEnded(false);
+    EXPECT_EQ(run.world.sheetNames().size(), 2);
+    // Rows 7 and 11, six and ten rows down (a new sheet's rows have the office's own height).
+    const QList<ShapeInfo> turned = run.world.shapes();
+    ASSERT_EQ(turned.size(), 2);
+    EXPECT_NEAR(turned[1].top / turned[0].top, 10.0 / 6.0, 0.01);
 }
 
 TEST(FolderPaste, AFailureEndsTheRunKeepingWhatWasPastedAndCancelPastesNothing) {

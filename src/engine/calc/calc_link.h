@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <limits>
 #include <memory>
 
@@ -29,6 +30,10 @@ struct CalcLinkOptions {
 };
 
 std::unique_ptr<ExcelLink> makeCalcLink(const CalcLinkOptions& options);
+
+// Messages this process has written to offices' pipes so far: each is one request (or the
+// answer to one) and, for a call that waits for its answer, one round trip.
+std::uint64_t unoMessagesSent();
 std::unique_ptr<ExcelLink> makeCalcLink(QString pipeName = QStringLiteral("velmora"));
 
 } // namespace velmora

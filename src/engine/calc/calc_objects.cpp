@@ -12,7 +12,6 @@
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
-#include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
@@ -230,17 +229,68 @@ std::pair<sal_Int32, sal_Int32> cursorCell(const Reference<css::frame::XControll
     return {a.StartColumn, a.StartRow};
 }
 
+// A sheet with its document, and what is looked up from them once, when first needed: the
+// document's controller and the sheet's draw page. The objects made from one sheet share it;
+// a caller that wants them looked up afresh asks for the sheet again.
+struct SheetView {
+    Reference<css::frame::XModel> model;
+    Reference<css::sheet::XSpreadsheet> sheet;
+
+    const Reference<css::frame::XController>& controller() {
+        if (!controller_.is()) {
+            controller_ = model->getCurrentController();
+        }
+        return controller_;
+    }
+    Reference<css::sheet::XSpreadsheetView> view() {
+        Reference<css::sheet::XSpreadsheetView> view(controller(), UNO_QUERY);
+        if (!view.is()) {
+            throw SpreadsheetError(QStringLiteral("The workbook \"%1\" has no window")
+                                       .arg(Session::documentName(model)));
+        }
+        return view;
+    }
+    // Its name when first asked: the sheet's name while the link holds it.
+    const QString& name() {
+        if (!name_) {
+            name_ = nameOf(sheet);
+        }
+        return *name_;
+    }
+    const Reference<css::drawing::XDrawPage>& page() {
+        if (!page_.is()) {
+            Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
+            page_.set(supplier->getDrawPage(), UNO_SET_THROW);
+        }
+        return page_;
+    }
+
+    // The active sheet of `model`'s view.
+    static std::shared_ptr<SheetView> active(const Reference<css::frame::XModel>& model) {
+        auto view = std::make_shared<SheetView>();
+        view->model = model;
+        view->sheet.set(view->view()->getActiveSheet(), UNO_SET_THROW);
+        return view;
+    }
+
+private:
+    Reference<css::frame::XController> controller_;
+    Reference<css::drawing::XDrawPage> page_;
+    std::optional<QString> name_;
+};
+using SheetViewPtr = std::shared_ptr<SheetView>;
+
 class CalcShape;
 
 class CalcRange : public Range {
 public:
-    CalcRange(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
+    CalcRange(std::shared_ptr<Session> session, SheetViewPtr view,
               Reference<css::table::XCellRange> range)
-        : session_(std::move(session)), model_(std::move(model)), range_(std::move(range)) {}
+        : session_(std::move(session)), view_(std::move(view)), range_(std::move(range)) {}
 
     QString address() override {
         return session_->call("read a cell address", [&] {
-            const auto a = addressOf(range_);
+            const auto a = rangeAddress();
             QString text = cellAddress(a.StartColumn, a.StartRow);
             if (a.EndColumn != a.StartColumn || a.EndRow != a.StartRow) {
                 text += QLatin1Char(':') + cellAddress(a.EndColumn, a.EndRow);
@@ -249,11 +299,10 @@ public:
         });
     }
     int row() override {
-        return session_->call("read a cell row", [&] { return addressOf(range_).StartRow + 1; });
+        return session_->call("read a cell row", [&] { return rangeAddress().StartRow + 1; });
     }
     int column() override {
-        return session_->call("read a cell column",
-                              [&] { return addressOf(range_).StartColumn + 1; });
+        return session_->call("read a cell column", [&] { return rangeAddress().StartColumn + 1; });
     }
     int mergeAreaRows() override {
         return session_->call("read a merged area", [&] {
@@ -267,51 +316,71 @@ public:
             return a.EndColumn - a.StartColumn + 1;
         });
     }
-    double left() override {
-        return session_->call("read a cell position",
-                              [&] { return hmmToPoints(positionOf(range_).X); });
-    }
-    double top() override {
-        return session_->call("read a cell position",
-                              [&] { return hmmToPoints(positionOf(range_).Y); });
-    }
-    double width() override {
-        return session_->call("read a cell size",
-                              [&] { return hmmToPoints(sizeOf(range_).Width); });
-    }
-    double height() override {
-        return session_->call("read a cell size",
-                              [&] { return hmmToPoints(sizeOf(range_).Height); });
-    }
+    double left() override { return hmmToPoints(position().X); }
+    double top() override { return hmmToPoints(position().Y); }
+    double width() override { return hmmToPoints(size().Width); }
+    double height() override { return hmmToPoints(size().Height); }
     void select() override {
         session_->call("select a cell", [&] {
             session_->pendingSelection.reset();
-            Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
+            Reference<css::view::XSelectionSupplier> selection(view_->controller(),
                                                                UNO_QUERY_THROW);
             selection->select(Any(range_));
         });
     }
 
 private:
-    css::table::CellRangeAddress mergeArea() {
-        Reference<css::sheet::XSheetCellRange> cellRange(range_, UNO_QUERY_THROW);
-        Reference<css::sheet::XSheetCellRange> corner(range_->getCellRangeByPosition(0, 0, 0, 0),
-                                                      UNO_QUERY_THROW);
-        auto cursor = cellRange->getSpreadsheet()->createCursorByRange(corner);
-        cursor->collapseToMergedArea();
-        return addressOf(cursor);
+    // A range keeps the cells it was made for, and their place and size as first read, while
+    // the link holds it: a paste holds one only while it places one photo.
+    const css::awt::Point& position() {
+        if (!position_) {
+            position_ = session_->call("read a cell position", [&] { return positionOf(range_); });
+        }
+        return *position_;
+    }
+    const css::awt::Size& size() {
+        if (!size_) {
+            size_ = session_->call("read a cell size", [&] { return sizeOf(range_); });
+        }
+        return *size_;
+    }
+    const css::table::CellRangeAddress& rangeAddress() {
+        if (!address_) {
+            address_ = addressOf(range_);
+        }
+        return *address_;
+    }
+    const css::table::CellRangeAddress& mergeArea() {
+        if (!merge_) {
+            const auto& a = rangeAddress();
+            Reference<css::sheet::XSheetCellRange> corner(
+                view_->sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.StartColumn,
+                                                     a.StartRow),
+                UNO_QUERY_THROW);
+            auto cursor = view_->sheet->createCursorByRange(corner);
+            cursor->collapseToMergedArea();
+            merge_ = addressOf(cursor);
+        }
+        return *merge_;
     }
 
     std::shared_ptr<Session> session_;
-    Reference<css::frame::XModel> model_;
+    SheetViewPtr view_;
     Reference<css::table::XCellRange> range_;
+    std::optional<css::table::CellRangeAddress> address_;
+    std::optional<css::table::CellRangeAddress> merge_;
+    std::optional<css::awt::Point> position_;
+    std::optional<css::awt::Size> size_;
 };
 
 class CalcShape : public Shape {
 public:
-    CalcShape(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
-              Reference<css::drawing::XShape> shape)
-        : session_(std::move(session)), model_(std::move(model)), shape_(std::move(shape)) {}
+    // `original`: the picture's own size when the caller has just read it.
+    CalcShape(std::shared_ptr<Session> session, SheetViewPtr view,
+              Reference<css::drawing::XShape> shape,
+              std::optional<css::awt::Size> original = std::nullopt)
+        : session_(std::move(session)), view_(std::move(view)), shape_(std::move(shape)),
+          original_(original) {}
 
     QString name() override {
         return session_->call("read a picture name", [&] { return nameOf(shape_); });
@@ -336,10 +405,10 @@ public:
         session_->call("select a picture", [&] {
             if (session_->screenUpdatingOff()) {
                 session_->pendingSelection =
-                    Session::PendingSelection{model_, nameOf(activeSheetOf(model_)), shape_};
+                    Session::PendingSelection{view_->model, view_->name(), shape_};
                 return;
             }
-            Reference<css::view::XSelectionSupplier> selection(model_->getCurrentController(),
+            Reference<css::view::XSelectionSupplier> selection(view_->controller(),
                                                                UNO_QUERY_THROW);
             selection->select(Any(shape_));
         });
@@ -355,14 +424,8 @@ public:
         return found != session_->aspectLocks.end() ? found->second : isPictureShape();
     }
     void setLockAspectRatio(bool locked) override { session_->aspectLocks[shape_] = locked; }
-    double width() override {
-        return session_->call("read a picture size",
-                              [&] { return hmmToPoints(shape_->getSize().Width); });
-    }
-    double height() override {
-        return session_->call("read a picture size",
-                              [&] { return hmmToPoints(shape_->getSize().Height); });
-    }
+    double width() override { return hmmToPoints(size().Width); }
+    double height() override { return hmmToPoints(size().Height); }
     void setWidth(double points) override {
         requireSize(points, "A width");
         const bool locked = lockAspectRatio();
@@ -373,6 +436,7 @@ public:
                     pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
             }
             size.Width = pointsToHmm(points);
+            size_.reset();
             shape_->setSize(size);
         });
     }
@@ -386,6 +450,7 @@ public:
                     pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
             }
             size.Height = pointsToHmm(points);
+            size_.reset();
             shape_->setSize(size);
         });
     }
@@ -410,11 +475,22 @@ public:
     }
 
 private:
+    // The size as last read; read again after the link changes it.
+    const css::awt::Size& size() {
+        if (!size_) {
+            size_ = session_->call("read a picture size", [&] { return shape_->getSize(); });
+        }
+        return *size_;
+    }
+
     bool isPictureShape() {
         return session_->call("read a picture kind", [&] { return isPicture(shape_); });
     }
 
     css::awt::Size originalSize() {
+        if (original_) {
+            return *original_;
+        }
         if (!isPicture(shape_)) {
             throw SpreadsheetError(QStringLiteral("Only a picture has an original size"));
         }
@@ -437,6 +513,7 @@ private:
             } else {
                 size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
             }
+            size_.reset();
             shape_->setSize(size);
         });
     }
@@ -475,26 +552,28 @@ public:
 
 private:
     std::shared_ptr<Session> session_;
-    Reference<css::frame::XModel> model_;
+    SheetViewPtr view_;
     Reference<css::drawing::XShape> shape_;
+    std::optional<css::awt::Size> original_;
+    std::optional<css::awt::Size> size_;
 };
 
 class CalcWorksheet : public Worksheet {
 public:
-    CalcWorksheet(std::shared_ptr<Session> session, Reference<css::frame::XModel> model,
-                  Reference<css::sheet::XSpreadsheet> sheet)
-        : session_(std::move(session)), model_(std::move(model)), sheet_(std::move(sheet)) {}
+    CalcWorksheet(std::shared_ptr<Session> session, SheetViewPtr view)
+        : session_(std::move(session)), view_(std::move(view)), model_(view_->model),
+          sheet_(view_->sheet) {}
 
     void activate() override {
         session_->call("activate a worksheet", [&] {
-            auto controller = model_->getCurrentController();
+            const auto& controller = view_->controller();
             if (controller.is() && controller->getFrame().is()) {
                 controller->getFrame()->activate();
             }
-            viewOf(model_)->setActiveSheet(sheet_);
+            view_->view()->setActiveSheet(sheet_);
             // Another sheet in view drops the selection of a picture on the one before.
             const auto& pending = session_->pendingSelection;
-            if (pending && (pending->model != model_ || pending->sheet != nameOf(sheet_))) {
+            if (pending && (pending->model != model_ || pending->sheet != view_->name())) {
                 session_->pendingSelection.reset();
             }
         });
@@ -526,11 +605,11 @@ public:
                 throw SpreadsheetError(
                     QStringLiteral("Calc cannot read the cell address \"%1\"").arg(address));
             }
-            return std::make_shared<CalcRange>(session_, model_, range);
+            return std::make_shared<CalcRange>(session_, view_, range);
         });
     }
     int shapeCount() override {
-        return session_->call("count the pictures", [&] { return drawPage()->getCount(); });
+        return session_->call("count the pictures", [&] { return view_->page()->getCount(); });
     }
     ShapePtr addPicture(const QString& fileName, bool linkToFile, bool /*saveWithDocument*/,
                         double left, double top, double width, double height) override {
@@ -571,13 +650,14 @@ public:
             if (!checked) {
                 readGraphic();
             }
-            auto page = drawPage();
+            const auto& page = view_->page();
             const auto& read = shapesOf(*session_, page);
             const sal_Int32 before = read.count;
             const QString name = freeName(read);
             // Whether the view put the picture at the end of the page as it was read.
             bool appended = false;
             Reference<css::drawing::XShape> shape = insertThroughView(url, page, before, appended);
+            std::optional<css::awt::Size> original;
             if (shape.is()) {
                 // The picture Calc has just read, not a second reading of the file.
                 Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
@@ -595,6 +675,7 @@ public:
                 // the picture's corner.
                 props->setPropertyValue(OUString("Anchor"), Any(sheet_->getCellByPosition(0, 0)));
                 auto size = CalcShape::graphicSize(graphic);
+                original = size;
                 if (width > 0) {
                     size.Width = pointsToHmm(width);
                 }
@@ -615,7 +696,7 @@ public:
                 }
                 throw;
             }
-            return std::make_shared<CalcShape>(session_, model_, shape);
+            return std::make_shared<CalcShape>(session_, view_, shape, original);
         });
     }
     ShapePtr picture(const QString& name) override {
@@ -633,12 +714,16 @@ private:
     Reference<css::drawing::XShape>
     insertThroughView(const QString& url, const Reference<css::drawing::XDrawPage>& page,
                       sal_Int32 known, bool& appended) {
-        auto controller = model_->getCurrentController();
-        if (!controller.is() || !controller->getFrame().is() ||
-            nameOf(viewOf(model_)->getActiveSheet()) != nameOf(sheet_)) {
+        const auto& controller = view_->controller();
+        if (!controller.is()) {
             return {};
         }
-        Reference<css::frame::XDispatchProvider> provider(controller->getFrame(), UNO_QUERY);
+        const auto frame = controller->getFrame();
+        // Calc makes a new object for a sheet each time it is asked: compared by name.
+        if (!frame.is() || nameOf(view_->view()->getActiveSheet()) != view_->name()) {
+            return {};
+        }
+        Reference<css::frame::XDispatchProvider> provider(frame, UNO_QUERY);
         if (!provider.is()) {
             return {};
         }
@@ -655,8 +740,8 @@ private:
         args.getArray()[0].Value <<= toOU(url);
         args.getArray()[1].Name = OUString("AsLink");
         args.getArray()[1].Value <<= false;
-        css::frame::DispatchHelper::create(session_->context())
-            ->executeDispatch(provider, OUString(".uno:InsertGraphic"), OUString(), 0, args);
+        session_->dispatchHelper()->executeDispatch(provider, OUString(".uno:InsertGraphic"),
+                                                    OUString(), 0, args);
         if (page->getCount() != before + 1) {
             return {};
         }
@@ -681,17 +766,12 @@ private:
         return shape;
     }
 
-    Reference<css::drawing::XDrawPage> drawPage() {
-        Reference<css::drawing::XDrawPageSupplier> supplier(sheet_, UNO_QUERY_THROW);
-        return Reference<css::drawing::XDrawPage>(supplier->getDrawPage(), UNO_SET_THROW);
-    }
-
     ShapePtr find(const QString& name, bool picturesOnly) {
         if (name.isEmpty()) {
             return nullptr;
         }
         return session_->call("find a picture", [&]() -> ShapePtr {
-            auto page = drawPage();
+            const auto& page = view_->page();
             // The second pass reads the page again after a shape renamed outside the link.
             for (int pass = 0; pass < 2; ++pass) {
                 auto& entry = shapesOf(*session_, page);
@@ -709,7 +789,7 @@ private:
                         entry.pictures[i] = isPicture(shape) ? 1 : 0;
                     }
                     if (!picturesOnly || entry.pictures[i] == 1) {
-                        return std::make_shared<CalcShape>(session_, model_, shape);
+                        return std::make_shared<CalcShape>(session_, view_, shape);
                     }
                 }
                 if (!stale) {
@@ -732,6 +812,7 @@ private:
     }
 
     std::shared_ptr<Session> session_;
+    SheetViewPtr view_;
     Reference<css::frame::XModel> model_;
     Reference<css::sheet::XSpreadsheet> sheet_;
 };
@@ -747,7 +828,7 @@ public:
     }
     WorksheetPtr activeSheet() override {
         return session_->call("find the active worksheet", [&] {
-            return std::make_shared<CalcWorksheet>(session_, model_, activeSheetOf(model_));
+            return std::make_shared<CalcWorksheet>(session_, SheetView::active(model_));
         });
     }
     int worksheetCount() override {
@@ -760,8 +841,8 @@ public:
                 throw SpreadsheetError(QStringLiteral("There is no worksheet %1").arg(index));
             }
             return std::make_shared<CalcWorksheet>(
-                session_, model_,
-                Reference<css::sheet::XSpreadsheet>(all->getByIndex(index - 1), UNO_QUERY_THROW));
+                session_, sheetView(Reference<css::sheet::XSpreadsheet>(all->getByIndex(index - 1),
+                                                                        UNO_QUERY_THROW)));
         });
     }
     WorksheetPtr addWorksheet() override {
@@ -787,11 +868,17 @@ public:
                                                       UNO_QUERY_THROW);
             viewOf(model_)->setActiveSheet(sheet);
             session_->pendingSelection.reset();
-            return std::make_shared<CalcWorksheet>(session_, model_, sheet);
+            return std::make_shared<CalcWorksheet>(session_, sheetView(sheet));
         });
     }
 
 private:
+    SheetViewPtr sheetView(Reference<css::sheet::XSpreadsheet> sheet) {
+        auto view = std::make_shared<SheetView>();
+        view->model = model_;
+        view->sheet = std::move(sheet);
+        return view;
+    }
     Reference<css::container::XIndexAccess> sheets() {
         Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         return Reference<css::container::XIndexAccess>(document->getSheets(), UNO_QUERY_THROW);
@@ -807,11 +894,10 @@ public:
 
     RangePtr activeCell() override {
         return session_->call("find the active cell", [&] {
-            auto model = activeModel(*session_);
-            const auto [column, row] = cursorCell(model->getCurrentController());
-            auto sheet = activeSheetOf(model);
-            return std::make_shared<CalcRange>(
-                session_, model, sheet->getCellRangeByPosition(column, row, column, row));
+            auto view = SheetView::active(activeModel(*session_));
+            const auto [column, row] = cursorCell(view->controller());
+            auto cell = view->sheet->getCellRangeByPosition(column, row, column, row);
+            return std::make_shared<CalcRange>(session_, std::move(view), std::move(cell));
         });
     }
     RangePtr range(const QString& address) override { return activeWorksheet()->range(address); }
@@ -821,10 +907,10 @@ public:
                 QStringLiteral("There is no cell at row %1, column %2").arg(row).arg(column));
         }
         return session_->call("find a cell", [&] {
-            auto model = activeModel(*session_);
-            auto range = activeSheetOf(model)->getCellRangeByPosition(column - 1, row - 1,
-                                                                      column - 1, row - 1);
-            return std::make_shared<CalcRange>(session_, model, range);
+            auto view = SheetView::active(activeModel(*session_));
+            auto range =
+                view->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1);
+            return std::make_shared<CalcRange>(session_, std::move(view), std::move(range));
         });
     }
     int workbookCount() override {

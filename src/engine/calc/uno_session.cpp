@@ -1,5 +1,7 @@
 #include "uno_session.h"
 
+#include "calc_link.h"
+
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -7,6 +9,7 @@
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -33,6 +36,18 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
+
+namespace velmora {
+
+namespace {
+std::atomic<std::uint64_t> messagesSent{0};
+} // namespace
+
+std::uint64_t unoMessagesSent() {
+    return messagesSent.load(std::memory_order_relaxed);
+}
+
+} // namespace velmora
 
 namespace velmora::calc {
 
@@ -175,6 +190,7 @@ public:
         return count;
     }
     void SAL_CALL write(const css::uno::Sequence<sal_Int8>& bytes) override {
+        messagesSent.fetch_add(1, std::memory_order_relaxed);
         const sal_Int8* data = bytes.getConstArray();
         const sal_Int32 count = bytes.getLength();
         transfer(count, [&](sal_Int32 done) {
@@ -481,6 +497,7 @@ void Session::releaseReferences() {
     aspectLocks.clear();
     pageShapes.clear();
     pendingSelection.reset();
+    dispatchHelper_.clear();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
     }
@@ -506,6 +523,14 @@ Reference<css::uno::XInterface> Session::createInstance(const OUString& service)
         }
         return object;
     });
+}
+
+const Reference<css::frame::XDispatchHelper>& Session::dispatchHelper() {
+    if (!dispatchHelper_.is()) {
+        dispatchHelper_ = call("make a dispatch helper",
+                               [&] { return css::frame::DispatchHelper::create(context()); });
+    }
+    return dispatchHelper_;
 }
 
 std::vector<Reference<css::frame::XModel>> Session::spreadsheetDocuments() {

@@ -13,6 +13,7 @@
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XDispatchHelper.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
@@ -129,6 +130,8 @@ public:
     const Reference<css::frame::XDesktop2>& desktop() const { return office_->desktop; }
     const Reference<css::uno::XComponentContext>& context() const { return office_->context; }
     Reference<css::uno::XInterface> createInstance(const OUString& service);
+    // The office's dispatch helper, made once per attach.
+    const Reference<css::frame::XDispatchHelper>& dispatchHelper();
 
     // Spreadsheet documents open in the office, in the desktop's order.
     std::vector<Reference<css::frame::XModel>> spreadsheetDocuments();
@@ -206,6 +209,7 @@ private:
     // Counts this session once in LinkState::locksHeld while it holds locks.
     void holdLocks(bool hold);
 
+    Reference<css::frame::XDispatchHelper> dispatchHelper_;
     std::vector<Reference<css::frame::XModel>> locked_;
     bool holdsLocks_ = false;
     // Calls of this session under way (on the call thread).
