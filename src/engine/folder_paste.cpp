@@ -73,17 +73,39 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
             const auto [firstRow, column] = run.activeCellPosition();
             double row = firstRow;
             int page = 1;
+            // The next photo, prepared while the office takes this one.
+            std::future<photo::LightPhoto> next;
+            Placement nextPlacement;
             for (int k = 1; k <= count; ++k) {
+                const QString file = folder + names[k - 1];
                 // The caption first: the window paints the photo about to go in.
                 window.show();
                 window.setCaption(QStringLiteral("%1/%2").arg(k).arg(count));
                 engine.interaction().processEvents();
                 run.selectCell(wholeNumberOrThrow(row), column);
-                run.InsertPicture(folder + names[k - 1]);
+                const Placement placement = run.placement();
+                // A gap or a row changed meanwhile: prepared again for where it goes now.
+                if (!next.valid() || !(nextPlacement == placement)) {
+                    next = run.prepare(file, placement);
+                }
+                const photo::LightPhoto photo = run.await(next);
+                const Holder gap = page != 3 ? Holder::Text25 : Holder::Text26;
+                if (k < count) {
+                    try {
+                        nextPlacement = run.placementAt(
+                            wholeNumberOrThrow(row + 1 + decimalOrThrow(holders.text(gap))),
+                            column);
+                        next = run.prepare(folder + names[k], nextPlacement);
+                    } catch (const SpreadsheetError&) {
+                        // A gap that is no row, or a cell not found: this photo goes in first and
+                        // the run fails where it always did, or prepares the next on the spot.
+                        next = {};
+                    }
+                }
+                run.InsertPicture(file, photo);
                 run.ReanchorPicture();
                 run.ArrangePicture();
                 run.ApplyPictureOrder();
-                const Holder gap = page != 3 ? Holder::Text25 : Holder::Text26;
                 row = row + 1 + decimalOrThrow(holders.text(gap));
                 page = page != 3 ? page + 1 : 1;
             }

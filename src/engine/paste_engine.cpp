@@ -3,8 +3,11 @@
 #include "numbers.h"
 #include "units.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
 #include <limits>
 
 namespace velmora {
@@ -40,7 +43,77 @@ bool placeIs(Holders& holders, const char* option) {
     return holders.text(Holder::Text6) == QLatin1String(option);
 }
 
+// The sizing holders' numbers; ArrangePicture fills the empty ones with these first.
+double widthPoints(const QString& centimetres) {
+    return decimalOrThrow(centimetres.isEmpty() ? QStringLiteral("9") : centimetres) *
+           kPointsPerCentimetre;
+}
+
+double fraction(const QString& percent) {
+    return decimalOrThrow(percent.isEmpty() ? QStringLiteral("100") : percent) / 100.0;
+}
+
+// The office shows these stored turned but not mirrored back.
+bool mirrored(int orientation) {
+    return orientation == 2 || orientation == 4 || orientation == 5 || orientation == 7;
+}
+
+// Large enough that no photo is scaled for it.
+const QSizeF kFullSize(1e6, 1e6);
+
+photo::LightPhoto asItIs(const QString& file) {
+    photo::LightPhoto photo;
+    photo.file = file;
+    return photo;
+}
+
 } // namespace
+
+QSizeF Placement::size(QSizeF original) const {
+    const auto is = [this](const char* option) {
+        return sizing == QLatin1String(option);
+    };
+    const double ratio = divide(original.width(), original.height());
+    if (is("Option3")) {
+        return area * fraction(percent);
+    }
+    if (!is("Option4") && !is("Option11") && !is("Option12")) {
+        const double width = widthPoints(centimetres);
+        return {width, width / ratio};
+    }
+    if (is("Option12") || (is("Option4") && ratio >= divide(area.width(), area.height()))) {
+        const double width = area.width() * fraction(percent);
+        return {width, width / ratio};
+    }
+    const double height = area.height() * fraction(percent);
+    return {height * ratio, height};
+}
+
+photo::LightPhoto preparePhoto(const QString& file, const Placement& placement,
+                               const QString& folder) {
+    if (!placement.compress) {
+        try {
+            if (!mirrored(photo::readJpegHeader(file).orientation)) {
+                return asItIs(file);
+            }
+        } catch (const photo::PhotoError&) {
+            // Unchecked, the office judges the file as it always did.
+            return asItIs(file);
+        }
+        return photo::prepareLightPhoto(file, kFullSize, folder);
+    }
+    const photo::JpegHeader header = photo::readJpegHeader(file);
+    QSizeF placed = kFullSize;
+    try {
+        placed = placement.size(header.originalSizePoints());
+    } catch (const SpreadsheetError&) {
+        // ArrangePicture fails on the same holders after the insert, as it does unchecked.
+    }
+    if (!(placed.width() > 0 && placed.height() > 0)) {
+        placed = kFullSize;
+    }
+    return photo::prepareLightPhoto(file, placed, folder);
+}
 
 PasteEngine::PasteEngine(ExcelLink& link, Holders& holders, UserInteraction& interaction)
     : link_(link), holders_(holders), interaction_(interaction) {
@@ -61,7 +134,8 @@ void PasteEngine::DragDrop(const QString& file, const QString& address) {
         if (!run.PrepareDropCell(file, address)) {
             return;
         }
-        run.InsertPicture(file);
+        auto prepared = run.prepare(file, run.placement());
+        run.InsertPicture(file, run.await(prepared));
         run.ReanchorPicture();
         run.ArrangePicture();
         run.ApplyPictureOrder();
@@ -152,7 +226,66 @@ RangePtr PasteRun::cell() {
     return cell_;
 }
 
-void PasteRun::InsertPicture(const QString& fileName) {
+Placement PasteRun::placementIn(const std::function<RangePtr()>& area) {
+    Holders& holders = engine_.holders_;
+    Placement placement;
+    placement.compress = holders.text(Holder::Check1) == QLatin1String("1");
+    if (placement.compress) {
+        placement.sizing = holders.text(Holder::Text2);
+        placement.centimetres = holders.text(Holder::Combo1);
+        placement.percent = holders.text(Holder::Text5);
+        const RangePtr range = area();
+        placement.area = QSizeF(range->width(), range->height());
+    }
+    return placement;
+}
+
+Placement PasteRun::placement() {
+    return placementIn([this] { return cellArea(); });
+}
+
+Placement PasteRun::placementAt(int row, int column) {
+    return placementIn([&] { return mergeAreaOf(sheet()->range(cellAddress(row, column))); });
+}
+
+std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Placement& placement) {
+    if (!placement.compress) {
+        // Most photos go in as they are: no thread for a header.
+        photo::LightPhoto photo = asItIs(file);
+        try {
+            const bool turn = mirrored(photo::readJpegHeader(file).orientation);
+            if (!turn) {
+                std::promise<photo::LightPhoto> ready;
+                ready.set_value(photo);
+                return ready.get_future();
+            }
+        } catch (const photo::PhotoError&) {
+            std::promise<photo::LightPhoto> ready;
+            ready.set_value(photo);
+            return ready.get_future();
+        }
+    }
+    if (!folder_) {
+        folder_ =
+            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmora-XXXXXX"));
+        if (!folder_->isValid()) {
+            folder_.reset();
+            throw SpreadsheetError(QStringLiteral("no private folder for light copies"));
+        }
+    }
+    return std::async(std::launch::async, preparePhoto, file, placement, folder_->path());
+}
+
+photo::LightPhoto PasteRun::await(std::future<photo::LightPhoto>& pending) {
+    using namespace std::chrono_literals;
+    while (pending.wait_for(0ms) != std::future_status::ready) {
+        engine_.interaction_.processEvents();
+        pending.wait_for(20ms);
+    }
+    return pending.get();
+}
+
+void PasteRun::InsertPicture(const QString& fileName, const photo::LightPhoto& photo) {
     PictureFile = fileName;
     const WorksheetPtr target = sheet();
     QString candidate;
@@ -163,9 +296,19 @@ void PasteRun::InsertPicture(const QString& fileName) {
         }
     }
     const RangePtr at = cell();
-    picture_ = target->addPicture(PictureFile, false, true, at->left(), at->top(), 0, 0);
+    picture_ = target->addPicture(photo.file, false, true, at->left(), at->top(), 0, 0);
+    if (photo.copied) {
+        // Embedded now; the run's folder need not keep it.
+        QFile::remove(photo.file);
+    }
     picture_->scaleHeight(1.0f, true);
     picture_->scaleWidth(1.0f, true);
+    if (photo.copied && !photo.densityKeepsSize) {
+        // What ArrangePicture starts from is the size of the photo itself.
+        picture_->setLockAspectRatio(false);
+        picture_->setWidth(photo.originalSizePoints.width());
+        picture_->setHeight(photo.originalSizePoints.height());
+    }
     picture_->select();
     picture_->setName(candidate);
     PictureName = picture_->name();
@@ -207,17 +350,20 @@ void PasteRun::ReanchorPicture() {
 }
 
 double PasteRun::percent() {
-    return decimalOrThrow(engine_.holders_.text(Holder::Text5)) / 100.0;
+    return fraction(engine_.holders_.text(Holder::Text5));
 }
 
-// The active cell's merge area, from the active cell to the area's last cell.
+// A cell's merge area, from the cell to the area's last cell.
+RangePtr PasteRun::mergeAreaOf(const RangePtr& cell) {
+    const int lastColumn = lastIndex(cell->column(), cell->mergeAreaColumns());
+    const int lastRow = lastIndex(cell->row(), cell->mergeAreaRows());
+    return sheet()->range(cell->address() + QLatin1Char(':') + cellAddress(lastRow, lastColumn));
+}
+
+// The active cell's merge area.
 RangePtr PasteRun::cellArea() {
     if (!area_) {
-        const RangePtr active = cell();
-        const int lastColumn = lastIndex(active->column(), active->mergeAreaColumns());
-        const int lastRow = lastIndex(active->row(), active->mergeAreaRows());
-        area_ =
-            sheet()->range(active->address() + QLatin1Char(':') + cellAddress(lastRow, lastColumn));
+        area_ = mergeAreaOf(cell());
     }
     return area_;
 }
@@ -236,7 +382,7 @@ void PasteRun::ArrangePicture() {
     if (holders.text(Holder::Text5).isEmpty()) {
         holders.setText(Holder::Text5, QStringLiteral("100"));
     }
-    const double width = decimalOrThrow(holders.text(Holder::Combo1)) * kPointsPerCentimetre;
+    const double width = widthPoints(holders.text(Holder::Combo1));
     const RangePtr area = cellArea();
 
     ShapePtr& shape = picture_;
@@ -293,6 +439,7 @@ void PasteRun::photoDone() {
 
 void PasteRun::release() {
     photoDone();
+    folder_.reset();
     TargetBook.reset();
     ExcelApp.reset();
     open_ = false;

@@ -6,11 +6,17 @@
 // moment of use.
 
 #include "holders.h"
+#include "light_photo.h"
 #include "spreadsheet.h"
 #include "user_interaction.h"
 
+#include <QSizeF>
 #include <QString>
+#include <QTemporaryDir>
 
+#include <functional>
+#include <future>
+#include <memory>
 #include <optional>
 
 namespace velmora {
@@ -25,6 +31,26 @@ inline const QString kPasteErrorMessage =
 inline const QString kDuplicateSheetMessage = QStringLiteral("すでに写真があります。");
 
 class PasteRun;
+
+// What decides how a photo goes in: the compress box (Check1), the sizing holders and the size
+// of the cell area it goes to, read on the window's thread.
+struct Placement {
+    bool compress = false;
+    QString sizing, centimetres, percent;
+    QSizeF area;
+    friend bool operator==(const Placement&, const Placement&) = default;
+
+    // The size ArrangePicture gives a picture of `original` size. Throws SpreadsheetError on a
+    // holder ArrangePicture fails on.
+    QSizeF size(QSizeF original) const;
+};
+
+// The file to insert for `file`: the photo itself; a light copy in `folder` for the size it
+// will be placed at when compressing; a photo the office would show mirrored always as an
+// upright copy. Throws photo::PhotoError, when compressing, for a file that is no JPEG. Touches
+// neither the office nor the holders: safe on a worker thread.
+photo::LightPhoto preparePhoto(const QString& file, const Placement& placement,
+                               const QString& folder);
 
 class PasteEngine {
 public:
@@ -81,9 +107,18 @@ public:
     // The folder's: the active cell's row and column, and selecting the cell of a photo.
     std::pair<int, int> activeCellPosition();
     void selectCell(int row, int column);
-    // Chooses a free "ピクチャー_ n" name, inserts `fileName` at the active cell at its
-    // original size, names it and keeps the name read back as PictureName.
-    void InsertPicture(const QString& fileName);
+    // How a photo goes to the active cell, or to the cell at `row` and `column` of the same
+    // sheet (looked up without selecting it). Without compression no office call.
+    Placement placement();
+    Placement placementAt(int row, int column);
+    // Starts preparing `file` for `placement`, on a worker thread where there is work.
+    std::future<photo::LightPhoto> prepare(const QString& file, const Placement& placement);
+    // The prepared photo; the window keeps painting while it is not ready.
+    photo::LightPhoto await(std::future<photo::LightPhoto>& pending);
+    // Chooses a free "ピクチャー_ n" name, inserts `photo` for `fileName` at the active cell
+    // at the original size of `fileName` upright, names it and keeps the name read back as
+    // PictureName.
+    void InsertPicture(const QString& fileName, const photo::LightPhoto& photo);
     void ReanchorPicture();
     void ArrangePicture();
     // The last step of a photo: what the run held for it is let go.
@@ -99,6 +134,8 @@ private:
     WorksheetPtr sheet();
     RangePtr cell();
     RangePtr cellArea();
+    RangePtr mergeAreaOf(const RangePtr& cell);
+    Placement placementIn(const std::function<RangePtr()>& area);
     void centre();
     double percent();
     bool version12();
@@ -122,6 +159,8 @@ private:
     ShapePtr picture_;
     // The application's version does not change within a run.
     std::optional<bool> version12_;
+    // The run's private folder of light copies, made at the first and removed with the run.
+    std::unique_ptr<QTemporaryDir> folder_;
 };
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 // The paste engine on Calc: where, how big and under which name a dropped or folder-pasted
 // photo lands, and that every run, however it ends, leaves the application as it found it.
 
+#include "camera_photos.h"
 #include "failing_link.h"
 #include "folder_paste.h"
 #include "map_holders.h"
@@ -43,6 +44,10 @@ struct Paste : ProgressView {
     QString photo(const QString& name, int width = 640, int height = 480) {
         return writeJpeg(dir.filePath(name), width, height);
     }
+    // The same 480 x 360 pt photo as a camera stores it, 2560 x 1920 px at 384 dpi.
+    QString camera(const QString& name, int orientation) {
+        return writeCameraJpeg(dir.filePath(name), 2560, 1920, {orientation, 1, 384, 384});
+    }
     void drop(const QString& file, const QString& address = {}) { engine.DragDrop(file, address); }
     // The run is over: the one error message if it failed and none else, the wait settings
     // back, nothing held, no progress window, screen updating on where it still can be.
@@ -81,7 +86,8 @@ struct Paste : ProgressView {
     QStringList captions;
 };
 
-// A 480 x 360 pt photo dropped on B3: 48 pt from the left, 27 from the top, 48 pt wide.
+// A 480 x 360 pt photo dropped on B3: 48 pt from the left, 27 from the top, 48 pt wide. Alike
+// whether it goes in as it is, as a light copy (図の圧縮), or stored turned or mirrored.
 TEST(PasteEngine, SizesCentresAndOffsetsThePictureInTheCellArea) {
     const struct {
         const char *sizing, *cm, *percent, *down, *right;
@@ -110,24 +116,30 @@ TEST(PasteEngine, SizesCentresAndOffsetsThePictureInTheCellArea) {
         {"Option12", "9", "100", "0", "1pt", 13.5, false, 48, 36, 48, 15.75, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(
-            QStringList({c.sizing, c.cm, c.percent, c.down, c.right}).join('|').toStdString());
-        Paste run;
-        run.set(Holder::Text2, c.sizing);
-        run.set(Holder::Combo1, c.cm);
-        run.set(Holder::Text5, c.percent);
-        run.set(Holder::Text3, c.down);
-        run.set(Holder::Text4, c.right);
-        run.world.setRowHeight(3, c.rowHeight);
-        if (c.mergeB3C4) {
-            run.world.merge(QStringLiteral("B3:C4"));
+        for (const auto& [compress, orientation] : {std::pair{"0", 0}, {"1", 8}, {"0", 7}}) {
+            SCOPED_TRACE(QStringList({c.sizing, c.cm, c.percent, c.down, c.right, compress})
+                             .join('|')
+                             .toStdString() +
+                         std::to_string(orientation));
+            Paste run;
+            run.set(Holder::Check1, compress);
+            run.set(Holder::Text2, c.sizing);
+            run.set(Holder::Combo1, c.cm);
+            run.set(Holder::Text5, c.percent);
+            run.set(Holder::Text3, c.down);
+            run.set(Holder::Text4, c.right);
+            run.world.setRowHeight(3, c.rowHeight);
+            if (c.mergeB3C4) {
+                run.world.merge(QStringLiteral("B3:C4"));
+            }
+            run.world.select(QStringLiteral("B3"));
+            run.drop(orientation ? run.camera(QStringLiteral("p.jpg"), orientation)
+                                 : run.photo(QStringLiteral("p.jpg")));
+            run.expectEnded(c.failed);
+            run.expectOnly(c.left, c.top, c.width, c.height);
+            EXPECT_EQ(run.holders.text(Holder::Combo1), *c.cm ? c.cm : "9");
+            EXPECT_EQ(run.holders.text(Holder::Text5), *c.percent ? c.percent : "100");
         }
-        run.world.select(QStringLiteral("B3"));
-        run.drop(run.photo(QStringLiteral("p.jpg")));
-        run.expectEnded(c.failed);
-        run.expectOnly(c.left, c.top, c.width, c.height);
-        EXPECT_EQ(run.holders.text(Holder::Combo1), *c.cm ? c.cm : "9");
-        EXPECT_EQ(run.holders.text(Holder::Text5), *c.percent ? c.percent : "100");
     }
 }
 
