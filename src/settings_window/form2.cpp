@@ -8,6 +8,7 @@
 #include "settings_store.h"
 #include "user_interaction.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -176,6 +177,7 @@ void Form2::showHeldValues() {
     selectByName({Option1, Option2, Option3, Option4, Option11, Option12},
                  holders.text(Holder::Text2));
     selectByName({Option5, Option6, Option9, Option10}, holders.text(Holder::Text6));
+    Check1->setChecked(holders.text(Holder::Check1) == QLatin1String("1"));
     const QString order = holders.text(Holder::Text22);
     if (order == QLatin1String("0")) {
         Option7->setChecked(true);
@@ -290,6 +292,8 @@ void Form2::commit() {
             holders.setText(Holder::Text6, button->objectName());
         }
     }
+    holders.setText(Holder::Check1,
+                    Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     holders.setText(Holder::Text22,
                     Option7->isChecked() ? QStringLiteral("0") : QStringLiteral("1"));
 

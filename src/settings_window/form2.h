@@ -10,6 +10,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QColor;
 class QComboBox;
 class QGroupBox;
@@ -142,6 +143,7 @@ private:
     QLineEdit* Text2 = nullptr;
     QScrollBar* HScroll2 = nullptr;
     QLabel* Label10 = nullptr;
+    QCheckBox* Check1 = nullptr;
 
     QGroupBox* Frame7 = nullptr;
     QRadioButton* Option7 = nullptr;

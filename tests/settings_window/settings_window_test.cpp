@@ -47,14 +47,14 @@ TEST(SettingsFirstRun, FillsTheSlotsNotYetSavedAndSaysSo) {
 // offset no bar can show leaves the bar at 0, and loading writes nothing. The link opens the home
 // page; a failing handler is reported and the window lives on.
 TEST(SettingsLoad, ShowsTheHeldChoicesAndWritesNothing) {
-    RealWindows w("Option=option4|paste-check=Option7|junjo=01|paste-url-1= A1 |"
+    RealWindows w("Option=option4|paste-check=Option7|junjo=01|paste-url-1= A1 |zu-comp=1|"
                   "bityousei-tate=2000|bityousei-yoko=abc|save2_title=現場A",
                   {}, false);
     const QByteArray before = fileBytes(w.store.location());
     Form2& s = w.settings();
     EXPECT_EQ(s.windowTitle(), "ファイル選択");
     EXPECT_TRUE((s.windowFlags() & w.main.windowFlags()).testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(checked(&s, "Option4|Option5|Option7"));
+    EXPECT_TRUE(checked(&s, "Option4|Option5|Option7|Check1"));
     EXPECT_EQ(shownIn(&s, "save1_title|save2_title|Text3|Text1|Text2|VScroll1|HScroll2"),
               "|現場A| A1 |2000|abc|0|0");
     EXPECT_EQ(fileBytes(w.store.location()), before);
@@ -116,23 +116,23 @@ TEST(SettingsClose, EachWayOutCommitsOrNotAndLeavesTheMatchingLayout) {
     const struct {
         const char* pattern; // steps in the pattern window, opened first; none: never opened
         const char* steps;   // then in the settings window, the way out last
-        const char* held;    // the record (Combo1, Text5 and Check1 as left), then Text1
+        const char* held;    // the record (Combo1 and Text5 as left), then Text1
         const char* shown;
     } cases[] = {
         {nullptr, "List1=Book 2.ods|Command1",
-         "9|100|Option2|Option6|A1| B2|C3 |-3|x|0|1|4|5|Book 2.ods",
+         "9|100|Option2|Option6|A1| B2|C3 |-3|x|1|1|4|5|Book 2.ods",
          "Picture1 Picture2 Picture3 Combo1 ㎝"},
-        {nullptr, "List1=|Command3", "9|100|Option2|Option6|A1| B2|C3 |-3|x|0|1|4|5|", "Combo1 ㎝"},
+        {nullptr, "List1=|Command3", "9|100|Option2|Option6|A1| B2|C3 |-3|x|1|1|4|5|", "Combo1 ㎝"},
         {nullptr, "List1=Book 2.ods|close", "9|100|Option4|Option5||||0|0|0|0|4|5|Book1.xls",
          "Picture1 Picture2 Picture3 Combo1 ㎝"},
         {nullptr, "List1=|close", "9|100|Option4|Option5||||0|0|0|0|4|5|Book1.xls", "Combo1 ㎝"},
         {"Text4=0|Text6=3|Command1", "Command1",
-         "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|0|3|Book1.xls", "Command2 Combo1 ㎝"},
+         "9|100|Option2|Option9|A1| B2|C3 |-3|x|1|1|0|3|Book1.xls", "Command2 Combo1 ㎝"},
         {"Text4=a|Text6=|Command1", "Command3",
-         "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|a||Book1.xls", "Command2 Combo1 ㎝"},
+         "9|100|Option2|Option9|A1| B2|C3 |-3|x|1|1|a||Book1.xls", "Command2 Combo1 ㎝"},
         {"Text4=9|Text6=8|close", "Command1",
-         "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|4|5|Book1.xls", "Command2 Combo1 ㎝"},
-        {"Text4=0|Text6=3", "Command1", "9|100|Option2|Option9|A1| B2|C3 |-3|x|0|1|4|5|Book1.xls",
+         "9|100|Option2|Option9|A1| B2|C3 |-3|x|1|1|4|5|Book1.xls", "Command2 Combo1 ㎝"},
+        {"Text4=0|Text6=3", "Command1", "9|100|Option2|Option9|A1| B2|C3 |-3|x|1|1|4|5|Book1.xls",
          "Command2 Combo1 ㎝"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pattern ? c.pattern : "") + " " + c.steps);
@@ -140,7 +140,8 @@ TEST(SettingsClose, EachWayOutCommitsOrNotAndLeavesTheMatchingLayout) {
         w.main.Text25->setText("4");
         w.main.Text26->setText("5");
         const QPointer<Form2> s = &w.settings();
-        act(s, "Option2|Option6|Text3=A1|Text4= B2|Text5=C3 |Text1=-3|Text2=x|save4_title=夜");
+        act(s,
+            "Option2|Option6|Text3=A1|Text4= B2|Text5=C3 |Text1=-3|Text2=x|save4_title=夜|Check1");
         for (const char* name : {"Option7", "Option8"}) {
             auto* order = control<QRadioButton>(s, name);
             order->setAutoExclusive(false);
@@ -179,9 +180,9 @@ TEST(SettingsPresets, ASavedSlotLoadsBackEveryValueAndOneNeverSavedChangesNothin
         {"Book1.xls"});
     Form2& s = w.settings();
     w.main.Combo1->setEditText("20");
-    w.main.Check1->setChecked(true);
     w.main.Text25->setText("2");
-    act(&s, "save4_title=現場 \"B\"|Option11|Option9|Option8|Text3=A1|Text1=1500|Text2=-7|save4");
+    act(&s, "save4_title=現場 \"B\"|Option11|Option9|Option8|Check1|Text3=A1|Text1=1500|Text2=-7|"
+            "save4");
     EXPECT_EQ(s.windowTitle(), "現場 \"B\"　へ保存しました。");
     const QString saved = w.held();
     EXPECT_EQ(saved, "20|100|Option11|Option9|A1|||1500|-7|1|1|2|1");
@@ -189,10 +190,10 @@ TEST(SettingsPresets, ASavedSlotLoadsBackEveryValueAndOneNeverSavedChangesNothin
     for (const RecordField& field : kRecordWriteOrder) {
         w.main.setText(field.holder, "other");
     }
-    act(&s, "Option1|Option5|Option7|Text3=Z9|List1=Book2.xls|load4");
+    act(&s, "Option1|Option5|Option7|Check1|Text3=Z9|List1=Book2.xls|load4");
     EXPECT_EQ(w.held(), saved);
     EXPECT_EQ(s.windowTitle(), "現場 \"B\"　を読み込みました。");
-    EXPECT_TRUE(checked(&s, "Option11|Option9|Option8"));
+    EXPECT_TRUE(checked(&s, "Option11|Option9|Option8|Check1"));
     EXPECT_EQ(shownIn(&s, "Text3|Text2|HScroll2|List1"), "A1|-7|-7|Book2.xls");
     EXPECT_EQ(w.shown(), "Command2 Text5 %");
     EXPECT_EQ(w.main.Text1->text(), "Book1.xls");
