@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -176,6 +177,13 @@ QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& ca
     auto* option = place(new QRadioButton(caption, parent), name, left, top, width, height);
     styleControl(option);
     return option;
+}
+
+QCheckBox* makeCheck(QWidget* parent, const QString& name, const QString& caption, int left,
+                     int top, int width, int height) {
+    auto* check = place(new QCheckBox(caption, parent), name, left, top, width, height);
+    styleControl(check);
+    return check;
 }
 
 QScrollBar* makeScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,

@@ -4,6 +4,7 @@
 // the Japanese UI face, top-most window flags, colours and the control factories. A control
 // made here carries its design name as its object name.
 
+#include <QCheckBox>
 #include <QColor>
 #include <QFont>
 #include <QGroupBox>
@@ -59,6 +60,8 @@ QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& captio
                      int top, int width, int height, const QColor& captionColour);
 QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& caption, int left,
                          int top, int width, int height);
+QCheckBox* makeCheck(QWidget* parent, const QString& name, const QString& caption, int left,
+                     int top, int width, int height);
 QScrollBar* makeScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
                           int left, int top, int width, int height);
 // A horizontal line one pixel high from x1 to x2 at y.

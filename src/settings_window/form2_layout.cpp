@@ -4,7 +4,6 @@
 #include "settings_record.h"
 #include "settings_store.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -184,9 +183,8 @@ void Form2::buildControls() {
                                 QStringLiteral("セルの縦か横の小さい方の幅で、　〃"), 240, 1800,
                                 3255, 255);
     // The main window's compression box, which its outer layouts cut off, shown here.
-    Check1 = new QCheckBox(QStringLiteral("図の圧縮"), Frame1);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    forms::placeTwips(Check1, 240, 2400, 1095, 375);
+    Check1 = forms::makeCheck(Frame1, QStringLiteral("Check1"), QStringLiteral("図の圧縮"), 240,
+                              2400, 1095, 375);
     Frame4 = forms::makeFrame(Frame1, QStringLiteral("Frame4"), QStringLiteral("微調整"), 1440,
                               2280, 1935, 1095, forms::defaultTextColour());
     Label4 = forms::makeLabel(Frame4, QStringLiteral("Label4"), QStringLiteral("縦"), 120, 360, 255,
