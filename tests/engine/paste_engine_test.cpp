@@ -408,6 +408,15 @@ TEST(FolderPaste, AFailureEndsTheRunKeepingWhatWasPastedAndCancelPastesNothing) 
         {"the fourth is no photo",
          [](Paste& r) { QFile::resize(r.dir.filePath(QStringLiteral("P04.jpg")), 9); }, 3, true,
          true},
+        {"compressed, the fourth is no photo",
+         [](Paste& r) {
+             r.set(Holder::Check1, "1");
+             for (const char* name : {"P01.jpg", "P02.jpg", "P03.jpg"}) {
+                 r.camera(QString::fromLatin1(name), 6);
+             }
+             QFile::resize(r.dir.filePath(QStringLiteral("P04.jpg")), 9);
+         },
+         3, true, true},
         {"the workbook closed", [](Paste& r) { r.set(Holder::Text1, "Closed.ods"); }, 0, true,
          false},
         {"cancelled", [](Paste& r) { r.ui.openAnswers = {std::nullopt}; }, 0, false, true},
@@ -423,7 +432,13 @@ TEST(FolderPaste, AFailureEndsTheRunKeepingWhatWasPastedAndCancelPastesNothing) 
         Paste run;
         numbered(run);
         c.setUp(run);
+        // The run's light copies are gone with it, however it ended.
+        const QTemporaryDir tmp;
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
         PasteFolder(run.engine, run);
+        qputenv("TMPDIR", tmpdir);
+        EXPECT_TRUE(QDir(tmp.path()).isEmpty());
         run.expectEnded(c.failed);
         EXPECT_EQ(run.world.shapes().size(), c.kept);
         ASSERT_EQ(run.ui.openDialogs.size(), c.asked ? 1u : 0u);
