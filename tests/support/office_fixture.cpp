@@ -11,6 +11,8 @@
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/graphic/XGraphic.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
@@ -339,6 +341,28 @@ QList<ShapeInfo> OfficeProcess::shapes(const QString& book) {
         }
         return found;
     });
+}
+
+QImage OfficeProcess::picture(int index) {
+    const QString file =
+        QDir(work_.path())
+            .filePath(QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".png"));
+    uno_->call([&] {
+        const Reference<css::graphic::XGraphic> graphic(
+            as<css::beans::XPropertySet>(uno_->page()->getByIndex(index))
+                ->getPropertyValue("Graphic"),
+            css::uno::UNO_QUERY_THROW);
+        css::uno::Sequence<css::beans::PropertyValue> target(2);
+        target.getArray()[0].Name = "URL";
+        target.getArray()[0].Value <<= toOU(QUrl::fromLocalFile(file).toString());
+        target.getArray()[1].Name = "MimeType";
+        target.getArray()[1].Value <<= OUString("image/png");
+        css::graphic::GraphicProvider::create(uno_->session->context())
+            ->storeGraphic(graphic, target);
+    });
+    QImage image(file);
+    QFile::remove(file);
+    return image;
 }
 
 QStringList OfficeProcess::sheetNames(const QString& book) {

@@ -7,6 +7,7 @@
 #include "calc_link.h"
 #include "test_photos.h"
 
+#include <QImage>
 #include <QList>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -53,6 +54,8 @@ public:
     void addRectangle(const QString& name, double left, double top);
     QList<ShapeInfo> shapes(const QString& book = {}); // back to front
     QStringList sheetNames(const QString& book = {});
+    // The picture at `index` of the active sheet (back to front) exported as the office holds it.
+    QImage picture(int index);
     QString selectedShape();
     QString workDir() const { return work_.path(); }
 
