@@ -10,6 +10,7 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/graphic/GraphicProvider.hpp>
 #include <com/sun/star/graphic/XGraphic.hpp>
@@ -340,6 +341,13 @@ QList<ShapeInfo> OfficeProcess::shapes(const QString& book) {
                  anchor.is() ? calc::cellAddress(corner.StartColumn, corner.StartRow) : QString()});
         }
         return found;
+    });
+}
+
+void OfficeProcess::save(const QString& path, const QString& book) {
+    uno_->call([&] {
+        as<css::frame::XStorable>(uno_->model(book))
+            ->storeToURL(toOU(QUrl::fromLocalFile(path).toString()), {});
     });
 }
 

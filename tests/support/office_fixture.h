@@ -60,6 +60,8 @@ public:
     QString workDir() const { return work_.path(); }
 
     void closeAllWorkbooks();
+    // Saves the workbook (by default the active one) as `path` in the office's own format.
+    void save(const QString& path, const QString& book = {});
     // Whether the workbook (by default the active one) has screen updating off.
     bool locked(const QString& book = {});
     void undo(const QString& book);

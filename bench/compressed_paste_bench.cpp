@@ -1,0 +1,87 @@
+// A folder of phone photos (4032 x 3024, a third stored turned, orientation 6 or 8) pasted into a
+// real office with 図の圧縮 off and on, side by side in one run: time per photo and the size of
+// the saved workbook.
+//
+// Usage: velmora_bench_compressed_paste [photos, default 100]
+// Headless office; VELMORA_BENCH_OFFICE=visible (under xvfb-run) paints as a user's office does.
+
+#include "bench_office.h"
+#include "camera_photos.h"
+#include "folder_paste.h"
+#include "map_holders.h"
+#include "recording_interaction.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace velmora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct NoProgress : ProgressView {
+    void show() override {}
+    void setCaption(const QString&) override {}
+    void close() override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100;
+    const bool headless = bench::officeHeadless();
+    testing::OfficeProcess office({}, headless);
+    QTemporaryDir folder(QDir(office.workDir()).filePath(QStringLiteral("photos-XXXXXX")));
+    for (int i = 0; i < count; ++i) {
+        testing::CameraHeader header;
+        header.orientation = i % 3 == 0 ? (i % 2 == 0 ? 6 : 8) : 1;
+        header.detailed = true;
+        testing::writeCameraJpeg(
+            folder.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'))), 4032,
+            3024, header);
+    }
+    std::printf("%d phone photos, %s office\n", count, bench::displayName(headless));
+    for (const char* compress : {"0", "1"}) {
+        const QString book = QStringLiteral("Bench%1.ods").arg(compress);
+        office.closeAllWorkbooks();
+        office.addWorkbook(book);
+        office.select(QStringLiteral("B3"));
+        testing::MapHolders holders;
+        for (const auto& [holder, text] : {std::pair{Holder::Text1, book.toUtf8().constData()},
+                                           {Holder::Text2, "Option1"},
+                                           {Holder::Combo1, "9"},
+                                           {Holder::Text5, "100"},
+                                           {Holder::Text3, "0"},
+                                           {Holder::Text4, "0"},
+                                           {Holder::Text6, "Option9"},
+                                           {Holder::Text22, "0"},
+                                           {Holder::Text25, "1"},
+                                           {Holder::Text26, "3"},
+                                           {Holder::Check1, compress}}) {
+            holders.setText(holder, QString::fromUtf8(text));
+        }
+        testing::RecordingInteraction ui;
+        ui.openAnswers.push_back(folder.filePath(QStringLiteral("IMG_0000.jpg")));
+        NoProgress progress;
+        auto link = office.makeLink();
+        PasteEngine engine(*link, holders, ui);
+        const auto start = Clock::now();
+        PasteFolder(engine, progress);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const QString saved = QDir(office.workDir()).filePath(book);
+        office.save(saved, book);
+        std::printf("図の圧縮 %s: %.1f ms per photo, workbook %.1f MB, %lld pictures%s\n", compress,
+                    ms / count, QFileInfo(saved).size() / 1e6,
+                    static_cast<long long>(office.shapes(book).size()),
+                    ui.messages.empty() ? "" : " (failed)");
+    }
+    office.closeAllWorkbooks();
+    return 0;
+}
