@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace velmora {
 
@@ -92,8 +93,6 @@ public:
     // Never throws: restores the wait settings, shows the error message, switches screen
     // updating back on where it still can and releases the run's objects.
     void ShowPasteError();
-
-    const QString& pictureName() const { return PictureName; }
 
 private:
     WorksheetPtr sheet();

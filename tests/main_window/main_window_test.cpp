@@ -181,7 +181,7 @@ TEST(FolderButton, PastesTheFolderWithItsProgressAndNoSecondPaste) {
         dragAndDrop(w.main.Picture0, {dir.filePath("IMG_1.jpg")});
     };
     w.main.Command2->click();
-    EXPECT_EQ(progress.mid(1).join(' '), "1/3 2/3") << "after the first photo and the second";
+    EXPECT_EQ(progress.join(' '), "1/3 2/3 3/3") << "each photo's number while it goes in";
     EXPECT_EQ(w.main.progressWindow(), nullptr);
     EXPECT_EQ(w.world.shapes().size(), 3);
     EXPECT_EQ(w.ui.openDialogs.size(), 1u);
