@@ -1,10 +1,11 @@
-// Engine overhead of a folder paste, measured against the in-memory spreadsheet: time and
-// spreadsheet calls per photo. Each call is one round trip to a real office, so calls per
-// photo times the round-trip cost is what the engine adds on top of decoding the photos.
+// Engine overhead of a folder paste into a private office: time and spreadsheet calls per photo.
+// Each call is one round trip to the office, so calls per photo times the round-trip cost is
+// what the engine adds on top of decoding the photos.
 
-#include "fake_spreadsheet.h"
+#include "failing_link.h"
 #include "folder_paste.h"
 #include "map_holders.h"
+#include "office_fixture.h"
 #include "recording_interaction.h"
 
 #include <QCoreApplication>
@@ -35,12 +36,14 @@ int main(int argc, char** argv) {
             dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0'))), 64, 48);
     }
 
-    std::printf("folder paste of %d photos against the in-memory spreadsheet\n", kPhotos);
+    testing::OfficeProcess office;
+    std::printf("folder paste of %d photos into a headless office\n", kPhotos);
     std::printf("%-10s %14s %14s %22s\n", "sizing", "us per photo", "calls/photo",
                 "Calc overhead/photo");
     for (const char* sizing : {"Option1", "Option2", "Option3", "Option4", "Option11"}) {
-        testing::FakeSpreadsheet fake;
-        fake.addWorkbook(QStringLiteral("Book1.ods"));
+        office.closeAllWorkbooks();
+        office.addWorkbook(QStringLiteral("Book1.ods"));
+        testing::FailingLink counted(office.link());
         testing::MapHolders holders;
         holders.setText(Holder::Text1, QStringLiteral("Book1.ods"));
         holders.setText(Holder::Text2, QString::fromLatin1(sizing));
@@ -51,19 +54,19 @@ int main(int argc, char** argv) {
         holders.setText(Holder::Text26, QStringLiteral("3"));
         testing::RecordingInteraction ui;
         ui.openAnswers.push_back(photos.first());
-        PasteEngine engine(fake, holders, ui);
+        PasteEngine engine(counted, holders, ui);
         NoProgress progress;
 
         const auto start = std::chrono::steady_clock::now();
         PasteFolder(engine, progress);
         const auto elapsed = std::chrono::steady_clock::now() - start;
 
-        if (!ui.messages.empty() || fake.shapes().size() != kPhotos) {
+        if (!ui.messages.empty() || office.shapes().size() != kPhotos) {
             std::fprintf(stderr, "%s: the paste failed\n", sizing);
             return 1;
         }
         const double micros = std::chrono::duration<double, std::micro>(elapsed).count() / kPhotos;
-        const double calls = static_cast<double>(fake.calls.size()) / kPhotos;
+        const double calls = static_cast<double>(counted.calls.size()) / kPhotos;
         // Round trips to Calc measured at 40 to 130 us each.
         std::printf("%-10s %14.1f %14.1f %12.1f-%.1f ms\n", sizing, micros, calls, calls * 0.040,
                     calls * 0.130);

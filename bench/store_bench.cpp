@@ -5,7 +5,7 @@
 //
 // Usage: velmora_bench_store [foreign MB, default 50] [foreign keys, default 1500000]
 
-#include "fake_spreadsheet.h"
+#include "calc_link.h"
 #include "form1.h"
 #include "form2.h"
 #include "map_holders.h"
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         saveSlotFromHolders(store, slot, holders);
     }
     const QString backup = work.filePath(QStringLiteral("backup.reg"));
-    exportRegFile(store, backup, nullptr);
+    exportRegFile(store, backup);
     store.DeleteSetting();
     writeRecordFromHolders(store, holders);
     QFile file(path);
@@ -122,9 +122,13 @@ int main(int argc, char** argv) {
     freshStore();
     {
         // A main window not yet loaded: its holders are empty, so this is a first run.
-        testing::FakeSpreadsheet excel;
+        // No office answers on this pipe.
+        CalcLinkOptions nobody;
+        nobody.pipeName = QStringLiteral("velmora-store-bench");
+        nobody.handOff = false;
+        const auto excel = makeCalcLink(nobody);
         testing::RecordingInteraction ui;
-        Form1 main(excel, store, ui, nullptr);
+        Form1 main(*excel, store, ui, nullptr);
         auto* window = new Form2(main);
         std::printf("first-run fill (5 slots):      %9.1f ms\n",
                     millisecondsOf([&] { window->Form_Load(); }));

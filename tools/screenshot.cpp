@@ -1,12 +1,12 @@
-// Draws a window offscreen on the in-memory spreadsheet and saves it as a PNG for the README:
+// Draws a window offscreen beside a private headless office and saves it as a PNG for the README:
 //   velmora_screenshot <file.png> none|one|three|folder|settings
 // The first four are the main window's layouts; the store lives in a temporary directory, so
 // nothing of the user's settings is touched.
 
-#include "fake_spreadsheet.h"
 #include "form1.h"
 #include "form2.h"
 #include "notice_strip.h"
+#include "office_fixture.h"
 #include "recording_interaction.h"
 #include "settings_store.h"
 #include "single_instance.h"
@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QTextStream>
+
+#include <optional>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -29,12 +31,18 @@ int main(int argc, char** argv) {
 
     velmora::testing::TempStore temp;
     velmora::SettingsStore store;
-    velmora::testing::FakeSpreadsheet excel;
+    // None is started for the layout of an office not running: its pipe stays silent.
+    std::optional<velmora::testing::OfficeProcess> office;
+    velmora::CalcLinkOptions nobody;
+    nobody.pipeName = velmora::testing::OfficeProcess::unusedPipeName();
+    nobody.handOff = false;
+    const auto silent = velmora::makeCalcLink(nobody);
     velmora::testing::RecordingInteraction ui;
-    if (layout == "none") {
-        excel.failCalls(1); // no office runs
-    } else if (layout == "settings") {
-        excel.addWorkbook(QStringLiteral("Book1.ods"));
+    if (layout != "none") {
+        office.emplace();
+    }
+    if (layout == "settings") {
+        office->addWorkbook(QStringLiteral("Book1.ods"));
         const std::pair<const char*, const char*> record[] = {
             {"Option", "Option4"}, {"junjo", "0"},          {"paste-check", "Option6"},
             {"paste-url-1", "B4"}, {"bityousei-tate", "0"}, {"bityousei-yoko", "-2"}};
@@ -45,14 +53,14 @@ int main(int argc, char** argv) {
             store.SaveSetting(QStringLiteral("save%1_title").arg(slot),
                               QStringLiteral("セーブデータ%1").arg(slot));
         }
-    } else {
-        excel.addWorkbook(QStringLiteral("写真台帳.ods"));
+    } else if (layout != "none") {
+        office->addWorkbook(QStringLiteral("写真台帳.ods"));
         store.SaveSetting("Option", layout == "three" ? "Option1" : "Option4");
         store.SaveSetting("paste-check", layout == "three"    ? "Option6"
                                          : layout == "folder" ? "Option9"
                                                               : "Option5");
     }
-    velmora::Form1 main(excel, store, ui, nullptr);
+    velmora::Form1 main(office ? office->link() : *silent, store, ui, nullptr);
     main.Form_Load();
     QWidget* window = &main;
     if (layout == "settings") {

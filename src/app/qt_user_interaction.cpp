@@ -21,11 +21,8 @@ MessageAnswer QtUserInteraction::officeNotAnswering(const std::function<bool()>&
         return MessageAnswer::Ok;
     }
     QMessageBox box;
-    box.setWindowTitle(kAppTitle);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(kOfficeNotAnsweringMessage);
+    prepareMessageBox(box, kOfficeNotAnsweringMessage);
     box.setIcon(QMessageBox::Warning);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     QPushButton* waitOn = box.addButton(QStringLiteral("待つ"), QMessageBox::AcceptRole);
     QPushButton* giveUp = box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole);
     box.setDefaultButton(waitOn);

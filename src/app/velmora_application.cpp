@@ -1,29 +1,18 @@
 #include "velmora_application.h"
 
-#include "user_interaction.h"
-
-#include <exception>
+#include "failure.h"
 
 namespace velmora {
 
 VelmoraApplication::VelmoraApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool VelmoraApplication::notify(QObject* receiver, QEvent* event) {
-    QString what;
-    try {
+    if (interaction_ == nullptr) {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        what = QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        what = QStringLiteral("unknown error");
     }
-    if (interaction_ != nullptr && !reporting_) {
-        reporting_ = true;
-        interaction_->messageBox(QStringLiteral("エラーがでました。\r\n\r\n") + what,
-                                 kStyleCritical);
-        reporting_ = false;
-    }
-    return false;
+    bool handled = false;
+    guarded(*interaction_, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 } // namespace velmora

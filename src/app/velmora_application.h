@@ -6,8 +6,9 @@ namespace velmora {
 
 class UserInteraction;
 
-// An error escaping an event handler is shown in a Velmora message box; the program and
-// its holders carry on.
+// Every window connects its handlers through the UI's safety net (`guarded`); the event
+// dispatch runs through the same net, for a failure outside any handler (a paint, a timer).
+// The program and its holders carry on.
 class VelmoraApplication : public QApplication {
 public:
     VelmoraApplication(int& argc, char** argv);
@@ -16,7 +17,6 @@ public:
 
 private:
     UserInteraction* interaction_ = nullptr;
-    bool reporting_ = false;
 };
 
 } // namespace velmora

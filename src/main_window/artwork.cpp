@@ -1,5 +1,7 @@
 #include "artwork.h"
 
+#include "forms.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -15,9 +17,8 @@ const QColor kPaper(255, 253, 244);
 const QColor kAccent(214, 96, 72);
 
 QFont jpFont(double pointSize, bool bold = false) {
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    QFont font = forms::uiFont(9.0, bold);
     font.setPixelSize(static_cast<int>(pointSize));
-    font.setBold(bold);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }
@@ -48,8 +49,7 @@ void drawHandLine(QPainter& painter, const QRectF& rect, const QString& text, do
     painter.rotate(tilt);
     // Shrink until the words fit inside the card with a little margin.
     QFont font = jpFont(pixelSize, true);
-    while (font.pixelSize() > 7 &&
-           QFontMetricsF(font).horizontalAdvance(text) > rect.width() - 6) {
+    while (font.pixelSize() > 7 && QFontMetricsF(font).horizontalAdvance(text) > rect.width() - 6) {
         font.setPixelSize(font.pixelSize() - 1);
     }
     painter.setFont(font);

@@ -2,10 +2,12 @@
 
 #include "artwork.h"
 #include "drop_target.h"
+#include "failure.h"
 #include "folder_paste.h"
 #include "form2.h"
 #include "form3.h"
 #include "form99.h"
+#include "forms.h"
 #include "notice_strip.h"
 #include "paste_engine.h"
 #include "settings_record.h"
@@ -13,7 +15,6 @@
 #include "shift_jis.h"
 #include "single_instance.h"
 #include "spreadsheet.h"
-#include "twip_layout.h"
 #include "user_interaction.h"
 
 #include <QCheckBox>
@@ -33,17 +34,12 @@ const QString kLockedSuffix = QStringLiteral("　にロックしました。");
 constexpr int kNoWorkbookHeight = 2550;
 constexpr int kNoWorkbookCheck1Top = 1930;
 
-QFont gothic9() {
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
-    font.setPointSizeF(9.0);
-    return font;
-}
-
-// Runs one statement of a sequence whose failures are skipped.
+// Runs one statement of a preparing sequence whose failures are skipped.
 template <typename F> void ignoringFailure(F&& statement) {
     try {
         statement();
     } catch (const std::exception&) {
+        // Skipped by design: the sequence goes on with its next statement.
     }
 }
 
@@ -82,16 +78,12 @@ private:
 
 Form1::Form1(ExcelLink& link, SettingsStore& store, UserInteraction& interaction,
              std::unique_ptr<SingleInstance> instance, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      link_(link), store_(store), interaction_(interaction), instance_(std::move(instance)),
+    : QWidget(parent, forms::topMostWindowFlags()), link_(link), store_(store),
+      interaction_(interaction), instance_(std::move(instance)),
       engine_(std::make_unique<PasteEngine>(link, *this, interaction)),
       progress_(std::make_unique<Progress>()) {
-    setWindowTitle(QStringLiteral("　"));
-    setWindowIcon(applicationIcon());
-    setFont(gothic9());
     buildControls();
-    resize(pixelsFor(this, 1410), pixelsFor(this, 5610));
+    connectHandlers();
 }
 
 Form1::~Form1() {
@@ -100,116 +92,29 @@ Form1::~Form1() {
     delete form3_.data();
 }
 
-QLineEdit* Form1::holderBox(int left, int top, int width, int height) {
-    auto* box = new QLineEdit(this);
-    box->setMaxLength(kHolderTextLimit);
-    placeTwips(box, left, top, width, height);
-    return box;
-}
-
-QLineEdit* Form1::captionBox(const QString& text, int left, int top, int width, int height) {
-    QLineEdit* box = holderBox(left, top, width, height);
-    box->setText(text);
-    box->setFrame(false);
-    QPalette face = box->palette();
-    face.setColor(QPalette::Base, palette().color(QPalette::Button));
-    box->setPalette(face);
-    return box;
-}
-
-void Form1::buildControls() {
-    // Beneath everything else: the notice strip covers the whole client area.
-    WebBrowser1 = new NoticeStrip(this);
-    placeTwips(WebBrowser1, -240, -240, 2535, 4935);
-    // The band sits along the top edge of the client area, above the workbook button.
-    WebBrowser1->setBand(QRect(pixelsFor(this, 240), pixelsFor(this, 240), NoticeStrip::kBandWidth,
-                               pixelsFor(this, 260)));
-
-    Command1 = new QPushButton(QStringLiteral("xlsﾌｧｲﾙ選択"), this);
-    placeTwips(Command1, 105, 260, 1215, 350);
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-
-    Text20 = captionBox(QStringLiteral("幅"), 135, 690, 495, 255);
-    Combo1 = new QComboBox(this);
-    Combo1->setEditable(true);
-    // The list stays "1" to "15": Enter takes a typed width as text, never as a new item.
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->lineEdit()->setMaxLength(kHolderTextLimit);
-    Combo1->setEditText(QStringLiteral("Combo1"));
-    placeTwips(Combo1, 360, 650, 690, 300);
-    Text5 = holderBox(360, 650, 690, 300);
-    Text5->hide();
-    Text19 = captionBox(QStringLiteral("㎝"), 1080, 700, 375, 255);
-
-    Picture99 = new QLabel(this);
-    Picture99->setPixmap(placeholderImage());
-    Picture99->setAlignment(Qt::AlignCenter);
-    placeTwips(Picture99, 105, 990, 1200, 915);
-
-    const int targetTops[] = {990, 990, 1930, 2880};
-    DropTarget** targets[] = {&Picture0, &Picture1, &Picture2, &Picture3};
+void Form1::connectHandlers() {
+    const auto onClick = [this](QPushButton* button, void (Form1::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            guarded(interaction_, [this, handler] { (this->*handler)(); });
+        });
+    };
+    onClick(Command1, &Form1::Command1_Click);
+    onClick(Command2, &Form1::Command2_Click);
+    connect(Text1, &QLineEdit::textChanged, this,
+            [this] { guarded(interaction_, [this] { Text1_Change(); }); });
     // Drops are handled once the drag has finished, so the file manager is not held up.
-    for (int i = 0; i < 4; ++i) {
-        auto* target = new DropTarget(this);
-        target->setPixmap(dropTargetImage(i));
-        placeTwips(target, 105, targetTops[i], 1200, 915);
-        target->hide();
-        *targets[i] = target;
-    }
-    connect(
-        Picture0, &DropTarget::fileDropped, this,
-        [this](const QString& file) { Picture0_OLEDragDrop(file); }, Qt::QueuedConnection);
-    connect(
-        Picture1, &DropTarget::fileDropped, this,
-        [this](const QString& file) { Picture1_OLEDragDrop(file); }, Qt::QueuedConnection);
-    connect(
-        Picture2, &DropTarget::fileDropped, this,
-        [this](const QString& file) { Picture2_OLEDragDrop(file); }, Qt::QueuedConnection);
-    connect(
-        Picture3, &DropTarget::fileDropped, this,
-        [this](const QString& file) { Picture3_OLEDragDrop(file); }, Qt::QueuedConnection);
-
-    Command2 = new QPushButton(QStringLiteral("フォルダ選択"), this);
-    placeTwips(Command2, 105, 990, 1200, 915);
-    Command2->hide();
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-
-    Check1 = new QCheckBox(QStringLiteral("図の圧縮"), this);
-    placeTwips(Check1, 120, 5760, 1095, 375);
-    Check1->hide();
-
-    Text1 = holderBox(2640, 1320, 6855, 270);
-    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
-    Label1 = new QLabel(QStringLiteral("ファイル名"), this);
-    Label1->setAutoFillBackground(true);
-    placeTwips(Label1, 3120, 480, 1335, 255);
-    Text2 = holderBox(2640, 1920, 1575, 270);
-    Text6 = holderBox(2640, 2520, 1575, 270);
-    Text7 = holderBox(2640, 3120, 735, 270);
-    Text8 = holderBox(2640, 3720, 735, 270);
-    Text9 = holderBox(2640, 4320, 735, 270);
-    Text3 = holderBox(2640, 5040, 735, 270);
-    Text4 = holderBox(2640, 5640, 735, 270);
-    Text10 = holderBox(2640, 6240, 735, 270);
-    Text22 = holderBox(2640, 6840, 735, 270);
-    Text25 = holderBox(2640, 7440, 735, 270);
-    Text26 = holderBox(2640, 8040, 735, 270);
-
-    Text21 = captionBox(QStringLiteral("ファイル名"), 2640, 1080, 1335, 255);
-    Text12 = captionBox(QStringLiteral("貼り付ける場所"), 2640, 1680, 1335, 255);
-    Text11 = captionBox(QStringLiteral("貼り付けるセル指定"), 2640, 2280, 1695, 255);
-    Text13 = captionBox(QStringLiteral("1窓"), 2640, 2880, 735, 255);
-    Text14 = captionBox(QStringLiteral("2窓"), 2640, 3480, 735, 255);
-    Text15 = captionBox(QStringLiteral("3窓"), 2640, 4080, 855, 255);
-    Text16 = captionBox(QStringLiteral("微調整縦"), 2640, 4800, 735, 255);
-    Text17 = captionBox(QStringLiteral("微調整横"), 2640, 5400, 735, 255);
-    Text18 = captionBox(QStringLiteral("図の圧縮"), 2640, 6000, 735, 255);
-    Text23 = captionBox(QStringLiteral("階層移動 0=前面 1=背面"), 2640, 6600, 2055, 255);
-    Text27 = captionBox(QStringLiteral("連続貼り付け　№1と№2の間"), 2640, 7200, 2655, 255);
-    Text24 =
-        captionBox(QStringLiteral("連続貼り付け　ページ1とページ2の間"), 2640, 7800, 3135, 255);
-
-    WebBrowser1->lower();
+    const auto onDrop = [this](DropTarget* target, void (Form1::*handler)(const QString&)) {
+        connect(
+            target, &DropTarget::fileDropped, this,
+            [this, handler](const QString& file) {
+                guarded(interaction_, [this, handler, &file] { (this->*handler)(file); });
+            },
+            Qt::QueuedConnection);
+    };
+    onDrop(Picture0, &Form1::Picture0_OLEDragDrop);
+    onDrop(Picture1, &Form1::Picture1_OLEDragDrop);
+    onDrop(Picture2, &Form1::Picture2_OLEDragDrop);
+    onDrop(Picture3, &Form1::Picture3_OLEDragDrop);
 }
 
 bool Form1::Form_Load() {
@@ -254,11 +159,8 @@ void Form1::Form_Unload() {
         form2_->close();
     }
     closePatternWindow();
-    if (!writeRecordFromHolders(store_, *this)) {
-        interaction_.messageBox(QStringLiteral("設定を保存できませんでした。\r\n\r\n") +
-                                    store_.location(),
-                                kStyleCritical);
-    }
+    // A store that cannot be written is reported; the program still ends.
+    guarded(interaction_, [this] { writeRecordFromHolders(store_, *this); });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -279,6 +181,7 @@ void Form1::Command1_Click() {
     try {
         app = link_.attach();
     } catch (const std::exception&) {
+        // No office answers: the list below says so.
     }
     Form2* settings = form2();
     if (!app) {
@@ -319,7 +222,7 @@ void Form1::Text1_Change() {
 }
 
 void Form1::fitLabel1() {
-    Label1->resize(pixelsFor(this, 100 * shiftJisByteCount(Label1->text())), Label1->height());
+    Label1->resize(forms::px(this, 100 * shiftJisByteCount(Label1->text())), Label1->height());
 }
 
 void Form1::navigateNotice() {
@@ -437,7 +340,7 @@ void Form1::applyWindowHeight() {
     // is set again whenever the window moves or resizes.
     const int frame = isVisible() ? frameGeometry().height() - geometry().height() : 0;
     heightAwaitsFrame_ = frame <= 0;
-    const int wanted = std::max(1, pixelsFor(this, heightTwips_) - frame);
+    const int wanted = std::max(1, forms::px(this, heightTwips_) - frame);
     // Qt takes a requested size as the window's at once and the window system's reports of
     // earlier requests may still follow: asking for a size Qt believes the window has (from
     // such a report) sends nothing, so ask once more when the next report comes in.
@@ -464,7 +367,7 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::setCheck1TopTwips(int twips) {
-    Check1->move(Check1->x(), pixelsFor(this, twips));
+    Check1->move(Check1->x(), forms::px(this, twips));
 }
 
 void Form1::setDropTargetVisible(int index, bool visible) {

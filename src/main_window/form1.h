@@ -126,9 +126,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The design-time controls (form1_layout.cpp).
     void buildControls();
-    QLineEdit* holderBox(int left, int top, int width, int height);
-    QLineEdit* captionBox(const QString& text, int left, int top, int width, int height);
+    QLineEdit* holderBox(const QString& name, int left, int top, int width, int height);
+    QLineEdit* captionBox(const QString& name, const QString& text, int left, int top, int width,
+                          int height);
+    void connectHandlers();
     QLineEdit* lineEditFor(Holder holder) const;
     // Label1's width: 100 twips per byte of its text in Shift_JIS.
     void fitLabel1();

@@ -23,6 +23,10 @@ public:
     void Form_Load();
     void Command1_Click();
 
+private:
+    // The design-time controls (form3_layout.cpp).
+    void buildControls();
+
     QLabel* Label10 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -41,7 +45,6 @@ public:
     QLabel* Label9 = nullptr;
     QPushButton* Command1 = nullptr;
 
-private:
     Holders& holders_;
 };
 

@@ -14,7 +14,12 @@ public:
 
     void Form_Load();
 
+    // The folder paste writes the count here.
     QLabel* Label1 = nullptr;
+
+private:
+    // The design-time controls (form99_layout.cpp).
+    void buildControls();
 };
 
 } // namespace velmora

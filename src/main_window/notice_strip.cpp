@@ -1,5 +1,7 @@
 #include "notice_strip.h"
 
+#include "forms.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTimerEvent>
@@ -7,9 +9,7 @@
 namespace velmora {
 
 NoticeStrip::NoticeStrip(QWidget* parent) : QWidget(parent), band_(0, 0, kBandWidth, 18) {
-    QFont strip(QStringLiteral("Noto Sans CJK JP"));
-    strip.setPointSizeF(9.0);
-    setFont(strip);
+    setFont(forms::uiFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

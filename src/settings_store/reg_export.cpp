@@ -105,12 +105,6 @@ QByteArray utf16LeWithBom(const QString& text) {
     return bytes;
 }
 
-void setError(QString* error, const QString& text) {
-    if (error != nullptr) {
-        *error = text;
-    }
-}
-
 // --- reading ---------------------------------------------------------------------------------
 
 std::optional<QString> decodeUtf16(const QByteArray& bytes, bool littleEndian) {
@@ -147,7 +141,8 @@ class Parser {
 public:
     explicit Parser(QStringList lines) : lines_(std::move(lines)) {}
 
-    std::optional<QList<RegValue>> parse(QString* error);
+    // The values, or StoreError with the first line that is not as expected.
+    QList<RegValue> parse();
 
 private:
     enum class Key { None, Application, Section };
@@ -171,7 +166,7 @@ private:
     QString error_;
 };
 
-std::optional<QList<RegValue>> Parser::parse(QString* error) {
+QList<RegValue> Parser::parse() {
     const bool ok = [this] {
         const QString header = lines_.value(0).trimmed();
         if (header != kHeader5 && header != kHeader4) {
@@ -202,8 +197,7 @@ std::optional<QList<RegValue>> Parser::parse(QString* error) {
         return true;
     }();
     if (!ok) {
-        setError(error, error_);
-        return std::nullopt;
+        throw StoreError(error_);
     }
     return values_;
 }
@@ -364,18 +358,16 @@ void Parser::store(const QString& name, const QString& text) {
 
 } // namespace
 
-std::optional<QList<RegValue>> parseRegBytes(const QByteArray& bytes, QString* error) {
+QList<RegValue> parseRegBytes(const QByteArray& bytes) {
     if (bytes.size() > kMaxFileSize) {
-        setError(error, QStringLiteral(
-                            "%1 バイトを超えるファイルは Velmora の設定ファイルではありません。")
-                            .arg(kMaxFileSize));
-        return std::nullopt;
+        throw StoreError(
+            QStringLiteral("%1 バイトを超えるファイルは Velmora の設定ファイルではありません。")
+                .arg(kMaxFileSize));
     }
     const std::optional<QString> text = decodeFile(bytes);
     if (!text) {
-        setError(error, QStringLiteral("文字コードを読めません（UTF-16 か UTF-8 "
-                                       "のファイルだけを読み込めます）。"));
-        return std::nullopt;
+        throw StoreError(QStringLiteral("文字コードを読めません（UTF-16 か UTF-8 "
+                                        "のファイルだけを読み込めます）。"));
     }
     QStringList lines = text->split(QLatin1Char('\n'));
     for (QString& line : lines) {
@@ -383,22 +375,21 @@ std::optional<QList<RegValue>> parseRegBytes(const QByteArray& bytes, QString* e
             line.chop(1);
         }
     }
-    return Parser(std::move(lines)).parse(error);
+    return Parser(std::move(lines)).parse();
 }
 
-bool exportRegFile(const SettingsStore& store, const QString& path, QString* error) {
+void exportRegFile(const SettingsStore& store, const QString& path) {
     const auto failed = [&](const QString& reason) {
-        setError(error, QStringLiteral("\"%1\" に書き込めませんでした。\n%2").arg(path, reason));
-        return false;
+        return StoreError(QStringLiteral("\"%1\" に書き込めませんでした。\n%2").arg(path, reason));
     };
     QList<RegValue> values;
     for (const QString& name : exportOrder(store.valueNames())) {
         values.append({name, store.GetSetting(name)});
         // The registry's strings end at their first NUL; such a value would not come back.
         if (name.contains(QChar(u'\0')) || values.back().text.contains(QChar(u'\0'))) {
-            return failed(QStringLiteral("値 \"%1\" に NUL 文字（U+0000）があり、書き出すと元に"
-                                         "戻せません。")
-                              .arg(QString(name).replace(QChar(u'\0'), QStringLiteral("\\0"))));
+            throw failed(QStringLiteral("値 \"%1\" に NUL 文字（U+0000）があり、書き出すと元に"
+                                        "戻せません。")
+                             .arg(QString(name).replace(QChar(u'\0'), QStringLiteral("\\0"))));
         }
     }
 
@@ -412,69 +403,67 @@ bool exportRegFile(const SettingsStore& store, const QString& path, QString* err
     const QByteArray bytes = utf16LeWithBom(text);
 
     // Announced as restorable only when the restore's own reader gives these values back.
-    QString reason;
-    const std::optional<QList<RegValue>> readBack = parseRegBytes(bytes, &reason);
-    if (!readBack) {
-        return failed(
+    QList<RegValue> readBack;
+    try {
+        readBack = parseRegBytes(bytes);
+    } catch (const StoreError& error) {
+        throw failed(
             QStringLiteral("このままでは設定を復元できないため、書き出しませんでした。\n") +
-            reason);
+            error.text());
     }
-    if (*readBack != values) {
-        return failed(QStringLiteral("書き出した内容を読み戻すと設定と一致しないため、書き出し"
-                                     "ませんでした。"));
+    if (readBack != values) {
+        throw failed(QStringLiteral("書き出した内容を読み戻すと設定と一致しないため、書き出し"
+                                    "ませんでした。"));
     }
 
     if (QFileInfo(path).isDir()) {
-        return failed(QStringLiteral("同じ名前のフォルダーがあります。"));
+        throw failed(QStringLiteral("同じ名前のフォルダーがあります。"));
     }
     // Unbuffered, so that a failing write is seen before the file replaces an older one.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return failed(file.errorString());
+        throw failed(file.errorString());
     }
     if (file.write(bytes) != bytes.size()) {
         const QString writeError = file.errorString();
         file.cancelWriting();
-        return failed(writeError);
+        throw failed(writeError);
     }
     if (!file.commit()) {
-        return failed(file.errorString());
+        throw failed(file.errorString());
     }
-    return true;
 }
 
-std::optional<QList<RegValue>> readRegFile(const QString& path, QString* error) {
+QList<RegValue> readRegFile(const QString& path) {
     const auto cannotOpen = [&](const QString& reason) {
-        setError(error, QStringLiteral("\"%1\" を開けませんでした。\n%2").arg(path, reason));
-        return std::nullopt;
+        return StoreError(QStringLiteral("\"%1\" を開けませんでした。\n%2").arg(path, reason));
     };
     // Without blocking, so that a FIFO cannot hold the open; then only a regular file is read,
     // and never more than the limit allows.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return cannotOpen(QString::fromLocal8Bit(std::strerror(errno)));
+        throw cannotOpen(QString::fromLocal8Bit(std::strerror(errno)));
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return cannotOpen(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダーです。")
-                                              : QStringLiteral("通常のファイルではありません。"));
+        throw cannotOpen(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダーです。")
+                                             : QStringLiteral("通常のファイルではありません。"));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return cannotOpen(file.errorString());
+        throw cannotOpen(file.errorString());
     }
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        return cannotOpen(file.errorString());
+        throw cannotOpen(file.errorString());
     }
-    QString reason;
-    std::optional<QList<RegValue>> values = parseRegBytes(bytes, &reason);
-    if (!values) {
-        setError(error, QStringLiteral("\"%1\": %2").arg(path, reason));
+    try {
+        return parseRegBytes(bytes);
+    } catch (const StoreError& error) {
+        throw StoreError(QStringLiteral("\"%1\": %2").arg(path, error.text()));
     }
-    return values;
 }
 
 RestoreCounts countRestore(const SettingsStore& store, const QList<RegValue>& values) {
@@ -491,18 +480,18 @@ RestoreCounts countRestore(const SettingsStore& store, const QList<RegValue>& va
     return counts;
 }
 
-bool mergeStoreValues(SettingsStore& store, const QList<RegValue>& values, QString* error) {
+void mergeStoreValues(SettingsStore& store, const QList<RegValue>& values) {
     StoreValues pairs;
     pairs.reserve(values.size());
     for (const RegValue& value : values) {
         pairs.append({value.name, value.text});
     }
-    if (!store.SaveSettings(pairs)) {
-        setError(error, QStringLiteral("設定を保存できませんでした（\"%1\" に書き込めません）。")
-                            .arg(store.location()));
-        return false;
+    try {
+        store.SaveSettings(pairs);
+    } catch (const StoreError&) {
+        throw StoreError(QStringLiteral("設定を保存できませんでした（\"%1\" に書き込めません）。")
+                             .arg(store.location()));
     }
-    return true;
 }
 
 } // namespace velmora

@@ -16,23 +16,24 @@ int runRestore(const QStringList& arguments, SettingsStore& store, const AskUser
     }
     const QString path = QFileInfo(arguments.front()).absoluteFilePath();
 
-    QString error;
-    const std::optional<QList<RegValue>> values = readRegFile(path, &error);
-    if (!values) {
+    QList<RegValue> values;
+    try {
+        values = readRegFile(path);
+    } catch (const StoreError& error) {
         ask(QStringLiteral("\"%1\" から設定を復元できません。現在の設定は変更していません。\n\n%2")
-                .arg(path, error),
+                .arg(path, error.text()),
             kStyleCritical);
         return kRestoreFailed;
     }
     // As the registry editor imports: the file's values replace, the others stay. A running
     // Velmora writes its settings again when it closes.
-    const RestoreCounts counts = countRestore(store, *values);
+    const RestoreCounts counts = countRestore(store, values);
     const MessageAnswer answer =
         ask(QStringLiteral("\"%1\" の %2 個の値を現在の設定に読み込みますか？\n\n"
                            "新しく加わる値: %3 個\n変わる値: %4 個\nそのまま残る値: %5 個\n\n"
                            "Velmora を起動している場合は、先に終了してください。")
                 .arg(path)
-                .arg(values->size())
+                .arg(values.size())
                 .arg(counts.added)
                 .arg(counts.changed)
                 .arg(counts.kept),
@@ -40,8 +41,10 @@ int runRestore(const QStringList& arguments, SettingsStore& store, const AskUser
     if (answer != MessageAnswer::Ok) {
         return kRestoreCancelled;
     }
-    if (!mergeStoreValues(store, *values, &error)) {
-        ask(QStringLiteral("設定を復元できませんでした。\n\n%1").arg(error), kStyleCritical);
+    try {
+        mergeStoreValues(store, values);
+    } catch (const StoreError& error) {
+        ask(QStringLiteral("設定を復元できませんでした。\n\n%1").arg(error.text()), kStyleCritical);
         return kRestoreFailed;
     }
     ask(QStringLiteral("設定を復元しました。"), kStyleInformation);

@@ -23,6 +23,7 @@ enum RestoreExit : int {
 
 // `velmora-restore FILE.reg`: checks the whole file first, asks before merging it into the current
 // settings, then reports success or the reason it failed. `arguments` excludes the program name.
+// Store failures are shown here; the exit status only tells the desktop how it ended.
 int runRestore(const QStringList& arguments, SettingsStore& store, const AskUser& ask);
 
 } // namespace velmora

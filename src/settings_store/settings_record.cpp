@@ -16,12 +16,12 @@ void readInto(const SettingsStore& store, Holders& holders, const QString& prefi
     }
 }
 
-bool writeFrom(SettingsStore& store, const Holders& holders, const QString& prefix) {
+void writeFrom(SettingsStore& store, const Holders& holders, const QString& prefix) {
     StoreValues values;
     for (const RecordField& field : kRecordWriteOrder) {
         values.append({prefix + QLatin1String(field.name), holders.text(field.holder)});
     }
-    return store.SaveSettings(values);
+    store.SaveSettings(values);
 }
 
 // Only the exact text "1" checks the box.
@@ -72,12 +72,12 @@ void readRecordIntoHolders(const SettingsStore& store, Holders& holders) {
     fallback(holders, Holder::Text26, QStringLiteral("1"));
 }
 
-bool writeRecordFromHolders(SettingsStore& store, const Holders& holders) {
-    return writeFrom(store, holders, QString());
+void writeRecordFromHolders(SettingsStore& store, const Holders& holders) {
+    writeFrom(store, holders, QString());
 }
 
-bool saveSlotFromHolders(SettingsStore& store, int slot, const Holders& holders) {
-    return writeFrom(store, holders, slotPrefix(slot));
+void saveSlotFromHolders(SettingsStore& store, int slot, const Holders& holders) {
+    writeFrom(store, holders, slotPrefix(slot));
 }
 
 void loadSlotIntoHolders(const SettingsStore& store, int slot, Holders& holders) {

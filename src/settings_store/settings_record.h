@@ -60,11 +60,11 @@ QStringList allValueNames();
 
 // Start-up: the thirteen values into the holders, the fallbacks, the check box.
 void readRecordIntoHolders(const SettingsStore& store, Holders& holders);
-// Close: all thirteen values from the holders. False when any write failed.
-bool writeRecordFromHolders(SettingsStore& store, const Holders& holders);
+// Close: all thirteen values from the holders, in one write.
+void writeRecordFromHolders(SettingsStore& store, const Holders& holders);
 
-// A slot's thirteen values from the holders. False when any write failed.
-bool saveSlotFromHolders(SettingsStore& store, int slot, const Holders& holders);
+// A slot's thirteen values from the holders, in one write.
+void saveSlotFromHolders(SettingsStore& store, int slot, const Holders& holders);
 // A slot's thirteen values into the holders, no fallbacks; the check box follows "zu-comp".
 void loadSlotIntoHolders(const SettingsStore& store, int slot, Holders& holders);
 

@@ -184,28 +184,35 @@ QStringList SettingsStore::valueNames() const {
     return names;
 }
 
-bool SettingsStore::SaveSetting(const QString& name, const QString& text) {
-    return SaveSettings({{name, text}});
+StoreError::StoreError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+
+void SettingsStore::SaveSetting(const QString& name, const QString& text) {
+    SaveSettings({{name, text}});
 }
 
-bool SettingsStore::SaveSettings(const StoreValues& values) {
+void SettingsStore::SaveSettings(const StoreValues& values) {
     if (batchDepth_ > 0) {
         pending_ += values;
-        return true;
+        return;
     }
-    return write(values);
+    writeOrThrow(values);
 }
 
 void SettingsStore::beginBatch() {
     ++batchDepth_;
 }
 
-bool SettingsStore::endBatch() {
+void SettingsStore::endBatch() {
     if (batchDepth_ == 0 || --batchDepth_ > 0) {
-        return true;
+        return;
     }
-    const StoreValues values = std::exchange(pending_, {});
-    return write(values);
+    writeOrThrow(std::exchange(pending_, {}));
+}
+
+void SettingsStore::writeOrThrow(const StoreValues& values) {
+    if (!write(values)) {
+        throw StoreError(QStringLiteral("設定を保存できませんでした。\r\n\r\n") + location());
+    }
 }
 
 bool SettingsStore::write(const StoreValues& values) {
@@ -308,18 +315,22 @@ bool SettingsStore::write(const StoreValues& values) {
     return true;
 }
 
-SettingsStore::DeleteResult SettingsStore::DeleteSetting() {
+bool SettingsStore::DeleteSetting() {
     pending_.clear();
     cache_.reset();
     const QString path = location();
+    const StoreError failed(QStringLiteral("レジストリを削除できませんでした。\r\n") + path);
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? DeleteResult::Missing : DeleteResult::Failed;
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return false;
+        }
+        throw failed;
     }
     if (!S_ISREG(st.st_mode) || !QFile::remove(path)) {
-        return DeleteResult::Failed;
+        throw failed;
     }
-    return DeleteResult::Deleted;
+    return true;
 }
 
 } // namespace velmora

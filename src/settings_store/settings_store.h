@@ -11,9 +11,21 @@
 #include <QStringList>
 
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 namespace velmora {
+
+// Every failure of the store and of its export and restore: the text is the Japanese message a
+// user is shown. Reads never fail.
+class StoreError : public std::runtime_error {
+public:
+    explicit StoreError(const QString& text);
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+};
 
 inline const QString kStoreOrganization = QStringLiteral("VB and VBA Program Settings");
 inline const QString kStoreApplication = QStringLiteral("quillmere");
@@ -25,27 +37,25 @@ using StoreValues = QList<std::pair<QString, QString>>;
 
 class SettingsStore {
 public:
-    enum class DeleteResult { Deleted, Missing, Failed };
-
     explicit SettingsStore(QString application = kStoreApplication);
 
     // GetSetting without a default: a missing value (or file, or section) reads as "", and so
     // does a store that is not a regular file or cannot be read.
     QString GetSetting(const QString& name) const;
-    // SaveSetting: creates the file and the section when needed. False when the store could
-    // not be written; the file is then as it was.
-    bool SaveSetting(const QString& name, const QString& text);
+    // SaveSetting: creates the file and the section when needed. Throws StoreError when the
+    // store could not be written; the file is then as it was.
+    void SaveSetting(const QString& name, const QString& text);
     // Several values in one write, all or none.
-    bool SaveSettings(const StoreValues& values);
-    // DeleteSetting of the whole application key, the file included. Missing when there was
-    // nothing to delete.
-    DeleteResult DeleteSetting();
+    void SaveSettings(const StoreValues& values);
+    // DeleteSetting of the whole application key, the file included. False when there was
+    // nothing to delete; throws StoreError when the file could not be removed.
+    bool DeleteSetting();
 
     // Between these two, writes are gathered and go to the file in one write when the
-    // outermost batch ends; endBatch gives that write's result (an inner end gives true).
-    // Reads in between see the gathered values.
+    // outermost batch ends, and endBatch throws when that write fails. Reads in between see the
+    // gathered values.
     void beginBatch();
-    bool endBatch();
+    void endBatch();
 
     // Every value name stored in the section, sorted.
     QStringList valueNames() const;
@@ -57,6 +67,7 @@ private:
     // The file as it is now on disk, read again only when it changed.
     std::shared_ptr<const Snapshot> current() const;
     bool write(const StoreValues& values);
+    void writeOrThrow(const StoreValues& values);
     const QString* pending(const QString& name) const;
 
     QString application_;
@@ -71,15 +82,20 @@ public:
     explicit StoreBatch(SettingsStore& store) : store_(store) { store_.beginBatch(); }
     ~StoreBatch() {
         if (!finished_) {
-            store_.endBatch();
+            try {
+                store_.endBatch();
+            } catch (const StoreError&) {
+                // Left by an exception that already reports this action's failure; a destructor
+                // may not throw a second one.
+            }
         }
     }
     StoreBatch(const StoreBatch&) = delete;
     StoreBatch& operator=(const StoreBatch&) = delete;
 
-    bool finish() {
+    void finish() {
         finished_ = true;
-        return store_.endBatch();
+        store_.endBatch();
     }
 
 private:

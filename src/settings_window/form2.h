@@ -9,8 +9,8 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
+class QColor;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -79,8 +79,28 @@ public:
     void setList1Locked(bool locked);
     bool isList1Locked() const;
 
-    QGroupBox* Frame5 = nullptr;
+    // The workbook list: the main window fills it and reads the chosen name.
     QComboBox* List1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The design-time controls (form2_layout.cpp).
+    void buildControls();
+    void connectHandlers();
+    // The commit: every choice into the holders, then the titles into the store (StoreError
+    // when it cannot take them).
+    void commit();
+    void saveSlot(int slot);
+    void fillSlotsOnFirstRun();
+    // The main window's holders into the controls.
+    void showHeldValues();
+    void loadSlot(int slot);
+    QLineEdit* slotTitle(int slot) const;
+
+    QGroupBox* Frame5 = nullptr;
     QPushButton* Command4 = nullptr;
     QPushButton* Command1 = nullptr;
 
@@ -150,20 +170,7 @@ public:
     QLabel* Label11 = nullptr;
     QLabel* Label13 = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildControls();
-    void connectHandlers();
-    // The commit; false when a title could not be written.
-    bool commit();
-    bool saveSlot(int slot);
-    void loadSlot(int slot);
-    QLineEdit* slotTitle(int slot) const;
-    // A failing handler is reported in a message box; it never ends the program.
-    void guarded(const std::function<void()>& handler);
+    static const QColor kUnusedBox;
 
     MainWindowPort& port_;
     LockableComboBox* list1_ = nullptr;

@@ -1,6 +1,6 @@
-// The Calc link against private offices, where it differs from the in-memory spreadsheet the
-// world tests hold it to: attaching and the hand-off, a silent or killed office, and the sweep of
-// what a killed run left behind.
+// The Calc link against private offices, beyond what the engine and window tests ask of it:
+// attaching and the hand-off, a silent or killed office, and the sweep of what a killed run left
+// behind.
 
 #include "office_fixture.h"
 

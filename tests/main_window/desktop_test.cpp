@@ -3,8 +3,8 @@
 // on GTK-based desktops.
 
 #include "folder_paste.h"
+#include "forms.h"
 #include "real_windows.h"
-#include "twip_layout.h"
 
 #include <QFileDialog>
 #include <QRadioButton>
@@ -49,15 +49,17 @@ TEST(Form1OnADesktop, TheWindowHeightsAreOuterHeightsFromTheFirstShowOn) {
     RealWindows w("Option=Option4|paste-check=Option6", {"Book1.xls"});
     w.main.show();
     Form2* s = w.main.form2();
-    const std::pair<QRadioButton*, int> steps[] = {
-        {nullptr, 4450}, {s->Option10, 2550}, {s->Option6, 4450}, {s->Option5, 2550}};
+    const std::pair<QRadioButton*, int> steps[] = {{nullptr, 4450},
+                                                   {control<QRadioButton>(s, "Option10"), 2550},
+                                                   {control<QRadioButton>(s, "Option6"), 4450},
+                                                   {control<QRadioButton>(s, "Option5"), 2550}};
     for (const auto& [option, twips] : steps) {
         SCOPED_TRACE(option ? option->objectName().toStdString() : "the first show");
         if (option) {
             option->click();
         }
         // In pixels once the window manager made it so, or time is up.
-        const int expected = qRound(pixelsFor(&w.main, twips) * w.main.devicePixelRatioF());
+        const int expected = qRound(forms::px(&w.main, twips) * w.main.devicePixelRatioF());
         (void)QTest::qWaitFor([&] { return framedHeight(w.main) == expected; }, 20000);
         EXPECT_EQ(framedHeight(w.main), expected);
     }

@@ -2,11 +2,11 @@
 // and the folder button; and the notice strip.
 
 #include "form99.h"
+#include "forms.h"
 #include "notice_strip.h"
 #include "paste_engine.h"
 #include "real_windows.h"
 #include "synthetic_drop.h"
-#include "twip_layout.h"
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -58,7 +58,7 @@ TEST(MainWindowStart, ShowsWhatTheOfficeAndTheStoreHold) {
         EXPECT_EQ(w.shown(), c.shown);
         EXPECT_EQ(w.main.Label1->text() + '|' + w.main.WebBrowser1->notice(),
                   c.notice + '|' + c.notice);
-        EXPECT_EQ(w.main.Label1->width(), pixelsFor(&w.main, c.noticeTwips));
+        EXPECT_EQ(w.main.Label1->width(), forms::px(&w.main, c.noticeTwips));
         EXPECT_EQ(w.store.valueNames().size(), c.storedValues);
     }
 }
@@ -79,7 +79,7 @@ TEST(MainWindowRecord, StoredValuesPassEveryWindowAndTheCloseWritesThemBack) {
         // The width list stays "1" to "15" whatever is entered.
         QTest::keyClick(w.main.Combo1->lineEdit(), Qt::Key_Return);
         EXPECT_EQ(items(w.main.Combo1), "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15");
-        w.settings().Command1->click();
+        act(&w.settings(), "Command1");
         w.main.close();
         const SettingsStore reread;
         for (const QString& value : (record + "|zu-comp=" + written).split('|')) {
@@ -108,7 +108,7 @@ TEST(WorkbookButton, ListsTheOpenWorkbooksOrLocksTheBoxOnTheNotice) {
     EXPECT_EQ(items(s.List1) + '|' + s.List1->currentText(), "|Zeta.ods");
     w.world.addWorkbook("Zeta.ods");
     w.world.addWorkbook("Alpha.ods");
-    s.Command4->click();
+    act(&s, "Command4");
     EXPECT_EQ(items(s.List1) + '|' + s.List1->currentText(), "Zeta.ods Alpha.ods|Zeta.ods");
     QTest::keyClicks(s.List1, "x");
     EXPECT_EQ(s.List1->currentText() + '|' + w.main.Text1->text(), "Zeta.odsx|Zeta.ods");

@@ -106,7 +106,7 @@ TEST(Store, EveryValueComesBackByteExactThroughTheFileQtAndABackup) {
     EXPECT_EQ(valuesOf(store), qtValues(store.location()));
     Values values;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        ASSERT_TRUE(store.SaveSetting(names[i], text(i + 1)));
+        ASSERT_NO_THROW(store.SaveSetting(names[i], text(i + 1)));
         values[names[i].toStdString()] = text(i + 1).toStdString();
     }
     // Qt reads a copy: it keeps a file it has read in memory.
@@ -116,11 +116,10 @@ TEST(Store, EveryValueComesBackByteExactThroughTheFileQtAndABackup) {
     // Exported (UTF-16LE with its mark, CR LF, the key and its Setting subkey, the record first),
     // deleted, and restored by the restore program.
     const QString backup = temp.configDir() + "/backup with blanks.reg";
-    QString error;
-    ASSERT_TRUE(exportRegFile(store, backup, &error)) << error.toStdString();
+    ASSERT_NO_THROW(exportRegFile(store, backup));
     EXPECT_TRUE(
         fileBytes(backup).startsWith(utf16(reg("\"Combo1\"=\"\""), QStringEncoder::Utf16LE)));
-    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+    ASSERT_TRUE(store.DeleteSetting());
     std::vector<Shown> shown;
     EXPECT_EQ(restore(store, {backup}, shown), kRestoreDone);
     EXPECT_EQ(valuesOf(store), values);
@@ -132,7 +131,7 @@ TEST(Store, EveryValueComesBackByteExactThroughTheFileQtAndABackup) {
 
     // A restore is one write, whole or not at all; it replaces the file's values and leaves
     // every other value, as the registry editor imports.
-    ASSERT_TRUE(store.SaveSettings({{names[0], "changed"}, {"zz-later", "kept"}}));
+    ASSERT_NO_THROW(store.SaveSettings({{names[0], "changed"}, {"zz-later", "kept"}}));
     const QByteArray before = fileBytes(store.location());
     {
         const FileSizeLimit full(before.size() / 2);
@@ -174,7 +173,7 @@ TEST(Store, HostileStoreFilesAreReadAsFarAsPossibleAndNeverDamaged) {
     ASSERT_TRUE(writeFile(path, kHandEdited));
     const StoreValues close = {
         {"Combo1", "12"}, {"junjo", "0"}, {"save1_title", store.GetSetting("save1_title")}};
-    ASSERT_TRUE(store.SaveSettings(close));
+    ASSERT_NO_THROW(store.SaveSettings(close));
     const QByteArray after = fileBytes(path);
     qsizetype from = 0;
     for (const QByteArray& line : kHandEdited.split('\n')) {
@@ -188,12 +187,12 @@ TEST(Store, HostileStoreFilesAreReadAsFarAsPossibleAndNeverDamaged) {
     EXPECT_EQ(store.GetSetting("Combo1") + store.GetSetting("junjo"), "120");
 
     // A FIFO holds no values, takes no write and is not removed.
-    ASSERT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Deleted);
+    ASSERT_TRUE(store.DeleteSetting());
     EXPECT_TRUE(valuesOf(store).empty());
     ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
     EXPECT_TRUE(valuesOf(store).empty());
-    EXPECT_FALSE(store.SaveSettings(close));
-    EXPECT_EQ(store.DeleteSetting(), SettingsStore::DeleteResult::Failed);
+    EXPECT_THROW(store.SaveSettings(close), StoreError);
+    EXPECT_THROW(store.DeleteSetting(), StoreError);
     struct stat node {};
     EXPECT_TRUE(::lstat(native.constData(), &node) == 0 && S_ISFIFO(node.st_mode));
 }
@@ -208,7 +207,7 @@ TEST(Backup, OnlyWhatTheRestoreTakesBackWholeIsWrittenOrRestoredAndEveryRefusalS
     failInsteadOfHanging();
     const TempStore temp;
     SettingsStore store;
-    ASSERT_TRUE(store.SaveSettings({{"Combo1", "写真\\"}, {"Text5", "50"}, {"junjo", "1"}}));
+    ASSERT_NO_THROW(store.SaveSettings({{"Combo1", "写真\\"}, {"Text5", "50"}, {"junjo", "1"}}));
     const QByteArray settings = fileBytes(store.location());
     const QTemporaryDir work;
     const QString fifo = work.filePath("fifo");
@@ -300,7 +299,11 @@ TEST(Backup, OnlyWhatTheRestoreTakesBackWholeIsWrittenOrRestoredAndEveryRefusalS
         QString error;
         {
             const FileSizeLimit full(c.room);
-            EXPECT_FALSE(exportRegFile(store, target, &error));
+            try {
+                exportRegFile(store, target);
+            } catch (const StoreError& failure) {
+                error = failure.text();
+            }
         }
         EXPECT_TRUE(error.contains(target) && error.size() > target.size() + 10)
             << error.toStdString();

@@ -3,7 +3,6 @@
 #include "calc_objects.h"
 #include "uno_session.h"
 
-#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -11,15 +10,12 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
-#include <com/sun/star/table/XTableColumns.hpp>
-#include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
@@ -69,10 +65,6 @@ Stat statOf(const QString& path) {
         return {};
     }
     return {text.mid(open + 1, close - open - 1), fields[0].at(0), fields[1].toLongLong()};
-}
-
-Any hmm(double points) {
-    return Any(calc::pointsToHmm(points));
 }
 
 } // namespace
@@ -225,10 +217,6 @@ void OfficeProcess::resume() {
     }
 }
 
-void OfficeProcess::kill() {
-    signal(SIGKILL);
-}
-
 void OfficeProcess::stop() {
     const bool ours = isOurs();
     if (ours) {
@@ -264,15 +252,13 @@ void OfficeProcess::addWorkbook(const QString& name) {
     uno_->call([&] {
         const auto component = as<css::frame::XComponentLoader>(uno_->session->desktop())
                                    ->loadComponentFromURL("private:factory/scalc", "_blank", 0, {});
+        // Its title is its name while it has no file (saving it would take longer than the rest).
+        as<css::frame::XTitle>(component)->setTitle(toOU(name));
         const auto grid = as<css::table::XColumnRowRange>(uno_->sheet());
-        as<css::beans::XPropertySet>(grid->getColumns())->setPropertyValue("Width", hmm(48));
-        as<css::beans::XPropertySet>(grid->getRows())->setPropertyValue("Height", hmm(13.5));
-        css::beans::PropertyValue filter;
-        filter.Name = "FilterName";
-        filter.Value <<= OUString("calc8");
-        as<css::frame::XStorable>(component)->storeAsURL(
-            toOU(QUrl::fromLocalFile(QDir(workDir()).filePath(name)).toString(QUrl::FullyEncoded)),
-            css::uno::Sequence<css::beans::PropertyValue>(&filter, 1));
+        as<css::beans::XPropertySet>(grid->getColumns())
+            ->setPropertyValue("Width", Any(calc::pointsToHmm(48)));
+        as<css::beans::XPropertySet>(grid->getRows())
+            ->setPropertyValue("Height", Any(calc::pointsToHmm(13.5)));
     });
 }
 
@@ -288,7 +274,7 @@ void OfficeProcess::setRowHeight(int row, double points) {
     uno_->call([&] {
         as<css::beans::XPropertySet>(
             as<css::table::XColumnRowRange>(uno_->sheet())->getRows()->getByIndex(row - 1))
-            ->setPropertyValue("Height", hmm(points));
+            ->setPropertyValue("Height", Any(calc::pointsToHmm(points)));
     });
 }
 
@@ -377,14 +363,6 @@ QString OfficeProcess::selectedShape() {
     });
 }
 
-bool OfficeProcess::screenUpdating() {
-    return uno_->call([&] {
-        const auto models = uno_->session->spreadsheetDocuments();
-        return std::none_of(models.begin(), models.end(),
-                            [](const auto& model) { return model->hasControllersLocked(); });
-    });
-}
-
 bool OfficeProcess::locked(const QString& book) {
     return uno_->call([&] { return bool(uno_->model(book)->hasControllersLocked()); });
 }
@@ -432,8 +410,7 @@ OfficeProcess& sharedOffice() {
     return *office;
 }
 
-// The Calc world: the shared office with its workbooks closed.
-SpreadsheetWorld& freshWorld() {
+OfficeProcess& freshWorld() {
     OfficeProcess& office = sharedOffice();
     office.closeAllWorkbooks();
     office.link().setWaitSettings(kIdleWaitSettings);

@@ -1,27 +1,34 @@
 #pragma once
 
-// A private office for tests and benches (own profile, own pipe, stopped by its PID), prepared
-// and read back over a UNO connection of its own beside any link: Calc's test world.
+// A private office for tests, benches and tools (own profile, own pipe, stopped by its PID),
+// prepared and read back over a UNO connection of its own beside any link. Preparing and reading
+// back act on the active sheet of the named (or the active) workbook.
 
 #include "calc_link.h"
-#include "spreadsheet_world.h"
+#include "test_photos.h"
 
+#include <QList>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <memory>
 
 namespace velmora::testing {
 
-class OfficeProcess : public SpreadsheetWorld {
+struct ShapeInfo {
+    QString name;
+    double left = 0, top = 0, width = 0, height = 0;
+    QString anchor; // the cell it moves with, "$B$3"
+};
+
+class OfficeProcess {
 public:
     // Starts it and waits until its pipe answers (an empty name picks a unique one); throws
     // std::runtime_error, also when another office answers there. Not headless, it paints
     // windows on $DISPLAY as a user's office does.
     explicit OfficeProcess(const QString& pipeName = {}, bool headless = true);
-    ~OfficeProcess() override;
-    OfficeProcess(const OfficeProcess&) = delete;
-    OfficeProcess& operator=(const OfficeProcess&) = delete;
+    ~OfficeProcess();
 
     QString pipeName() const { return pipeName_; }
     QString profileUrl() const;
@@ -30,25 +37,28 @@ public:
     // SIGSTOP (returning once every thread stopped) and SIGCONT; kill() as a crash would.
     void suspend();
     void resume();
-    void kill();
+    void kill() { signal(SIGKILL); }
     static QString unusedPipeName();
 
-    ExcelLink& link() override { return *link_; }
-    // Saved in workDir() under `name`.
-    void addWorkbook(const QString& name) override;
-    void setRowHeight(int row, double points) override;
-    void merge(const QString& address) override;
-    void select(const QString& address, const QString& cursor = {}) override;
-    void selectShape(const QString& name) override;
-    void addRectangle(const QString& name, double left, double top) override;
-    QList<ShapeInfo> shapes(const QString& book = {}) override;
-    QStringList sheetNames(const QString& book = {}) override;
-    QString selectedShape() override;
-    bool screenUpdating() override;
+    ExcelLink& link() { return *link_; }
+    // A new empty workbook of that name, unsaved, now the active one: one sheet, A1 active,
+    // columns 48 pt wide and rows 13.5 pt high.
+    void addWorkbook(const QString& name);
+    void setRowHeight(int row, double points);
+    void merge(const QString& address);
+    // As the user clicks: `address` selected with the cell cursor on `cursor` (a drag started
+    // there; by default its first cell), or the shape of that name.
+    void select(const QString& address, const QString& cursor = {});
+    void selectShape(const QString& name);
+    void addRectangle(const QString& name, double left, double top);
+    QList<ShapeInfo> shapes(const QString& book = {}); // back to front
+    QStringList sheetNames(const QString& book = {});
+    QString selectedShape();
     QString workDir() const { return work_.path(); }
 
     void closeAllWorkbooks();
-    bool locked(const QString& book);
+    // Whether the workbook (by default the active one) has screen updating off.
+    bool locked(const QString& book = {});
     void undo(const QString& book);
     // Undo is impossible inside an undo context, which is itself the newest undo action.
     bool inUndoContext(const QString& book);
@@ -74,7 +84,9 @@ private:
     std::unique_ptr<ExcelLink> link_;
 };
 
-// The office every Calc test of one program shares, started on first use, stopped at exit.
+// The office every test of one program shares, started on first use, stopped at exit.
 OfficeProcess& sharedOffice();
+// The shared office with no workbook open and the idle wait settings.
+OfficeProcess& freshWorld();
 
 } // namespace velmora::testing

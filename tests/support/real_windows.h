@@ -7,11 +7,11 @@
 #include "drop_target.h"
 #include "form1.h"
 #include "form2.h"
+#include "office_fixture.h"
 #include "recording_interaction.h"
 #include "settings_record.h"
 #include "settings_store.h"
 #include "single_instance.h"
-#include "spreadsheet_world.h"
 #include "temp_store.h"
 
 #include <QApplication>
@@ -19,6 +19,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include <stdexcept>
 
 namespace velmora::testing {
 
@@ -81,11 +84,46 @@ struct RealWindows {
 
     TempStore temp;
     SettingsStore store;
-    SpreadsheetWorld& world = freshWorld();
+    OfficeProcess& world = freshWorld();
     NoOffice noOffice;
     RecordingInteraction ui;
     Form1 main;
 };
+
+// A control of `window` by its design name.
+template <typename Control = QWidget> Control* control(const QWidget* window, const QString& name) {
+    auto* found = window->findChild<Control*>(name);
+    if (found == nullptr) {
+        throw std::logic_error("no control " + name.toStdString());
+    }
+    return found;
+}
+
+// Whether every button named in `names` ("Option4|Option5") is checked.
+inline bool checked(const QWidget* window, const QString& names) {
+    for (const QString& name : names.split('|')) {
+        if (!control<QAbstractButton>(window, name)->isChecked()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the named boxes, lists and bars show, joined by '|'.
+inline QString shownIn(const QWidget* window, const QString& names) {
+    QStringList texts;
+    for (const QString& name : names.split('|')) {
+        QWidget* c = control(window, name);
+        if (auto* box = qobject_cast<QLineEdit*>(c)) {
+            texts << box->text();
+        } else if (auto* list = qobject_cast<QComboBox*>(c)) {
+            texts << list->currentText();
+        } else {
+            texts << QString::number(control<QScrollBar>(window, name)->value());
+        }
+    }
+    return texts.join('|');
+}
 
 // Steps as a user takes them in `window`, '|' between: "Option2" clicks that button, "Text3=A1"
 // makes A1 the text of that box (or of List1's edit field), "close" is the close box.

@@ -4,12 +4,16 @@
 
 namespace velmora {
 
-MessageAnswer showMessageBox(const QString& text, int style) {
-    QMessageBox box;
+void prepareMessageBox(QMessageBox& box, const QString& text) {
     box.setWindowTitle(kAppTitle);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+MessageAnswer showMessageBox(const QString& text, int style) {
+    QMessageBox box;
+    prepareMessageBox(box, text);
     switch (style) {
     case kStyleCritical:
         box.setIcon(QMessageBox::Critical);
