@@ -18,6 +18,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace velmora {
 
@@ -127,8 +128,6 @@ public:
     // Never throws: restores the wait settings, shows the error message, switches screen
     // updating back on where it still can and releases the run's objects.
     void ShowPasteError();
-
-    const QString& pictureName() const { return PictureName; }
 
 private:
     WorksheetPtr sheet();

@@ -83,76 +83,6 @@ bool isPicture(const Reference<css::drawing::XShape>& shape) {
     return info.is() && info->supportsService(OUString("com.sun.star.drawing.GraphicObjectShape"));
 }
 
-// The page's shapes as last read, read again only when the page's count has changed.
-Session::PageShapes& shapesOf(Session& session, const Reference<css::drawing::XDrawPage>& page) {
-    const sal_Int32 count = page->getCount();
-    auto& all = session.pageShapes;
-    auto entry = std::find_if(all.begin(), all.end(),
-                              [&](const auto& e) { return e.page.get() == page.get(); });
-    if (entry != all.end() && entry->count == count) {
-        return *entry;
-    }
-    if (entry == all.end()) {
-        if (all.size() >= 16) {
-            all.erase(all.begin());
-        }
-        all.push_back({page, -1, {}, {}, {}});
-        entry = all.end() - 1;
-    }
-    entry->shapes.clear();
-    entry->names.clear();
-    entry->pictures.clear();
-    for (sal_Int32 i = 0; i < count; ++i) {
-        Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
-        entry->shapes.push_back(shape);
-        entry->names.push_back(shape.is() ? nameOf(shape) : QString());
-        entry->pictures.push_back(-1);
-    }
-    entry->count = count;
-    return *entry;
-}
-
-// Where the link itself changed a shape, the pages read before follow.
-void renamedShape(Session& session, const Reference<css::drawing::XShape>& shape,
-                  const QString& name) {
-    for (auto& entry : session.pageShapes) {
-        for (std::size_t i = 0; i < entry.shapes.size(); ++i) {
-            if (entry.shapes[i].get() == shape.get()) {
-                entry.names[i] = name;
-            }
-        }
-    }
-}
-
-void shapeSentToBack(Session& session, const Reference<css::drawing::XShape>& shape) {
-    for (auto& entry : session.pageShapes) {
-        for (std::size_t i = 0; i < entry.shapes.size(); ++i) {
-            if (entry.shapes[i].get() == shape.get()) {
-                std::rotate(entry.shapes.begin(), entry.shapes.begin() + i,
-                            entry.shapes.begin() + i + 1);
-                std::rotate(entry.names.begin(), entry.names.begin() + i,
-                            entry.names.begin() + i + 1);
-                std::rotate(entry.pictures.begin(), entry.pictures.begin() + i,
-                            entry.pictures.begin() + i + 1);
-                break;
-            }
-        }
-    }
-}
-
-void appendedShape(Session& session, const Reference<css::drawing::XDrawPage>& page,
-                   sal_Int32 before, const Reference<css::drawing::XShape>& shape,
-                   const QString& name) {
-    for (auto& entry : session.pageShapes) {
-        if (entry.page.get() == page.get() && entry.count == before) {
-            entry.shapes.push_back(shape);
-            entry.names.push_back(name);
-            entry.pictures.push_back(1);
-            entry.count = before + 1;
-        }
-    }
-}
-
 // A picture format both Qt and Calc read, decoded here in full so that a damaged file never
 // reaches Calc's insert command (which would answer with a dialog); other files are left to
 // Calc to judge.
@@ -322,7 +252,7 @@ public:
     double height() override { return hmmToPoints(size().Height); }
     void select() override {
         session_->call("select a cell", [&] {
-            session_->pendingSelection.reset();
+            session_->deferredSelection().drop();
             Reference<css::view::XSelectionSupplier> selection(view_->controller(),
                                                                UNO_QUERY_THROW);
             selection->select(Any(range_));
@@ -394,7 +324,7 @@ public:
             Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
             named->setName(toOU(name));
             const QString given = toQ(named->getName());
-            renamedShape(*session_, shape_, given);
+            session_->shapes().renamed(shape_, given);
             if (given != name) {
                 throw SpreadsheetError(
                     QStringLiteral("Calc refused the picture name \"%1\"").arg(name));
@@ -404,8 +334,7 @@ public:
     void select() override {
         session_->call("select a picture", [&] {
             if (session_->screenUpdatingOff()) {
-                session_->pendingSelection =
-                    Session::PendingSelection{view_->model, view_->name(), shape_};
+                session_->deferredSelection().defer({view_->model, view_->name(), shape_});
                 return;
             }
             Reference<css::view::XSelectionSupplier> selection(view_->controller(),
@@ -420,10 +349,10 @@ public:
         scale(factor, relativeToOriginal, true);
     }
     bool lockAspectRatio() override {
-        const auto found = session_->aspectLocks.find(shape_);
-        return found != session_->aspectLocks.end() ? found->second : isPictureShape();
+        const auto locked = session_->aspectLocks().of(shape_);
+        return locked ? *locked : isPictureShape();
     }
-    void setLockAspectRatio(bool locked) override { session_->aspectLocks[shape_] = locked; }
+    void setLockAspectRatio(bool locked) override { session_->aspectLocks().set(shape_, locked); }
     double width() override { return hmmToPoints(size().Width); }
     double height() override { return hmmToPoints(size().Height); }
     void setWidth(double points) override {
@@ -470,7 +399,7 @@ public:
         session_->call("send a picture to the back", [&] {
             Reference<css::beans::XPropertySet>(shape_, UNO_QUERY_THROW)
                 ->setPropertyValue(OUString("ZOrder"), Any(sal_Int32(0)));
-            shapeSentToBack(*session_, shape_);
+            session_->shapes().sentToBack(shape_);
         });
     }
 
@@ -572,10 +501,7 @@ public:
             }
             view_->view()->setActiveSheet(sheet_);
             // Another sheet in view drops the selection of a picture on the one before.
-            const auto& pending = session_->pendingSelection;
-            if (pending && (pending->model != model_ || pending->sheet != view_->name())) {
-                session_->pendingSelection.reset();
-            }
+            session_->deferredSelection().dropUnlessOn(model_, view_->name());
         });
     }
     QString name() override {
@@ -611,82 +537,44 @@ public:
     int shapeCount() override {
         return session_->call("count the pictures", [&] { return view_->page()->getCount(); });
     }
+    // Check, read, insert, place: nothing reaches the office before the file is known to be
+    // a picture it can take.
     ShapePtr addPicture(const QString& fileName, bool linkToFile, bool /*saveWithDocument*/,
                         double left, double top, double width, double height) override {
-        if (linkToFile) {
-            throw SpreadsheetError(QStringLiteral("Linked pictures are not supported"));
-        }
-        for (double value : {left, top}) {
-            if (!std::isfinite(value)) {
-                throw SpreadsheetError(QStringLiteral("A position must be a number"));
-            }
-        }
-        requireSize(width, "A width");
-        requireSize(height, "A height");
-        const QFileInfo file(fileName);
-        if (fileName.isEmpty() || !file.isFile() || !file.isReadable()) {
-            throw SpreadsheetError(
-                QStringLiteral("The picture file \"%1\" cannot be read").arg(fileName));
-        }
-        const QString url =
-            QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded);
+        const QString path = checkedPicture(fileName, linkToFile, left, top, width, height);
+        const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
         // A file Calc cannot read must never reach its view, which would answer with a
         // dialog. Common formats are checked here from the header; Calc reads the rest.
-        const bool checked = readableLocally(file.absoluteFilePath());
+        const bool checked = readableLocally(path);
         return session_->call("insert a picture", [&]() -> ShapePtr {
             Reference<css::graphic::XGraphic> graphic;
-            const auto readGraphic = [&] {
-                auto provider = css::graphic::GraphicProvider::create(session_->context());
-                css::beans::PropertyValue source;
-                source.Name = OUString("URL");
-                source.Value <<= toOU(url);
-                graphic = provider->queryGraphic(
-                    css::uno::Sequence<css::beans::PropertyValue>(&source, 1));
-                if (!graphic.is()) {
-                    throw SpreadsheetError(
-                        QStringLiteral("\"%1\" is not a picture Calc can read").arg(fileName));
-                }
-            };
             if (!checked) {
-                readGraphic();
+                graphic = readGraphic(url, fileName);
             }
             const auto& page = view_->page();
-            const auto& read = shapesOf(*session_, page);
+            const auto& read = session_->shapes().of(page);
             const sal_Int32 before = read.count;
             const QString name = freeName(read);
             // Whether the view put the picture at the end of the page as it was read.
             bool appended = false;
             Reference<css::drawing::XShape> shape = insertThroughView(url, page, before, appended);
-            std::optional<css::awt::Size> original;
             if (shape.is()) {
                 // The picture Calc has just read, not a second reading of the file.
                 Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
                     ->getPropertyValue(OUString("Graphic")) >>= graphic;
             }
             if (!graphic.is()) {
-                readGraphic();
+                graphic = readGraphic(url, fileName);
             }
             if (!shape.is()) {
                 shape = insertThroughApi(graphic, page);
             }
-            Reference<css::beans::XPropertySet> props(shape, UNO_QUERY_THROW);
+            css::awt::Size original;
             try {
-                // Anchored to a cell; the position below moves the anchor to the cell under
-                // the picture's corner.
-                props->setPropertyValue(OUString("Anchor"), Any(sheet_->getCellByPosition(0, 0)));
-                auto size = CalcShape::graphicSize(graphic);
-                original = size;
-                if (width > 0) {
-                    size.Width = pointsToHmm(width);
-                }
-                if (height > 0) {
-                    size.Height = pointsToHmm(height);
-                }
-                shape->setSize(size);
-                shape->setPosition(css::awt::Point(pointsToHmm(left), pointsToHmm(top)));
-                Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+                original = CalcShape::graphicSize(graphic);
+                place(shape, original, left, top, width, height, name);
                 if (appended) {
-                    appendedShape(*session_, page, before, shape, name);
+                    session_->shapes().appended(page, before, shape, name);
                 }
             } catch (...) {
                 // Leave no half-made picture behind.
@@ -709,6 +597,58 @@ public:
     ShapePtr evaluate(const QString& name) override { return find(name, false); }
 
 private:
+    // The absolute path of a picture file the link may insert at that place and size.
+    static QString checkedPicture(const QString& fileName, bool linkToFile, double left, double top,
+                                  double width, double height) {
+        if (linkToFile) {
+            throw SpreadsheetError(QStringLiteral("Linked pictures are not supported"));
+        }
+        for (double value : {left, top}) {
+            if (!std::isfinite(value)) {
+                throw SpreadsheetError(QStringLiteral("A position must be a number"));
+            }
+        }
+        requireSize(width, "A width");
+        requireSize(height, "A height");
+        const QFileInfo file(fileName);
+        if (fileName.isEmpty() || !file.isFile() || !file.isReadable()) {
+            throw SpreadsheetError(
+                QStringLiteral("The picture file \"%1\" cannot be read").arg(fileName));
+        }
+        return file.absoluteFilePath();
+    }
+
+    Reference<css::graphic::XGraphic> readGraphic(const QString& url, const QString& fileName) {
+        auto provider = css::graphic::GraphicProvider::create(session_->context());
+        css::beans::PropertyValue source;
+        source.Name = OUString("URL");
+        source.Value <<= toOU(url);
+        auto graphic =
+            provider->queryGraphic(css::uno::Sequence<css::beans::PropertyValue>(&source, 1));
+        if (!graphic.is()) {
+            throw SpreadsheetError(
+                QStringLiteral("\"%1\" is not a picture Calc can read").arg(fileName));
+        }
+        return graphic;
+    }
+
+    // Anchored to a cell at its place, at its own size where width or height is 0, and named.
+    void place(const Reference<css::drawing::XShape>& shape, css::awt::Size size, double left,
+               double top, double width, double height, const QString& name) {
+        // The position below moves the anchor to the cell under the picture's corner.
+        Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("Anchor"), Any(sheet_->getCellByPosition(0, 0)));
+        if (width > 0) {
+            size.Width = pointsToHmm(width);
+        }
+        if (height > 0) {
+            size.Height = pointsToHmm(height);
+        }
+        shape->setSize(size);
+        shape->setPosition(css::awt::Point(pointsToHmm(left), pointsToHmm(top)));
+        Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+    }
+
     // Calc records a picture in its undo list only when its view inserts it; a picture
     // added to the draw page directly could not be taken back with the paste run's undo.
     Reference<css::drawing::XShape>
@@ -774,21 +714,21 @@ private:
             const auto& page = view_->page();
             // The second pass reads the page again after a shape renamed outside the link.
             for (int pass = 0; pass < 2; ++pass) {
-                auto& entry = shapesOf(*session_, page);
+                auto& entry = session_->shapes().of(page);
                 bool stale = false;
-                for (std::size_t i = 0; i < entry.shapes.size(); ++i) {
-                    const auto& shape = entry.shapes[i];
-                    if (!shape.is() || entry.names[i] != name) {
+                for (auto& known : entry.shapes) {
+                    const auto& shape = known.shape;
+                    if (!shape.is() || known.name != name) {
                         continue;
                     }
                     if (pass == 0 && nameOf(shape) != name) {
                         stale = true;
                         break;
                     }
-                    if (picturesOnly && entry.pictures[i] < 0) {
-                        entry.pictures[i] = isPicture(shape) ? 1 : 0;
+                    if (picturesOnly && known.picture < 0) {
+                        known.picture = isPicture(shape) ? 1 : 0;
                     }
-                    if (!picturesOnly || entry.pictures[i] == 1) {
+                    if (!picturesOnly || known.picture == 1) {
                         return std::make_shared<CalcShape>(session_, view_, shape);
                     }
                 }
@@ -802,10 +742,10 @@ private:
     }
 
     // "Picture n", the first n free on this sheet.
-    static QString freeName(const Session::PageShapes& entry) {
+    static QString freeName(const ShapeDirectory::Page& entry) {
         for (int n = entry.count + 1;; ++n) {
             const QString candidate = QStringLiteral("Picture %1").arg(n);
-            if (std::find(entry.names.begin(), entry.names.end(), candidate) == entry.names.end()) {
+            if (!entry.has(candidate)) {
                 return candidate;
             }
         }
@@ -867,7 +807,7 @@ public:
             Reference<css::sheet::XSpreadsheet> sheet(names->getByName(toOU(name)),
                                                       UNO_QUERY_THROW);
             viewOf(model_)->setActiveSheet(sheet);
-            session_->pendingSelection.reset();
+            session_->deferredSelection().drop();
             return std::make_shared<CalcWorksheet>(session_, sheetView(sheet));
         });
     }
@@ -941,8 +881,12 @@ public:
     }
     void setScreenUpdating(bool on) override {
         // A run starts or ends here; whatever the user did in Calc meanwhile is read afresh.
-        session_->pageShapes.clear();
-        session_->setScreenUpdating(on);
+        session_->shapes().clear();
+        if (on) {
+            session_->unlockDocuments();
+        } else {
+            session_->lockDocuments();
+        }
     }
     QString version() override {
         return session_->call("read the version", [&] {

@@ -341,7 +341,7 @@ Session::~Session() {
     }
     if (!locked_.empty()) {
         try {
-            setScreenUpdating(true);
+            unlockDocuments();
         } catch (const SpreadsheetError&) {
             // The office is gone or stuck; the next attach clears its locks.
         }
@@ -494,9 +494,9 @@ void Session::releaseReferences() {
         locked_.clear();
     }
     holdLocks(false);
-    aspectLocks.clear();
-    pageShapes.clear();
-    pendingSelection.reset();
+    aspectLocks_.clear();
+    shapes_.clear();
+    deferredSelection_.drop();
     dispatchHelper_.clear();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
@@ -569,51 +569,51 @@ QString Session::documentKey(const Reference<css::frame::XModel>& model) {
     return title.is() ? QStringLiteral("untitled:") + toQ(title->getTitle()) : QString();
 }
 
-void Session::setScreenUpdating(bool on) {
-    if (on) {
-        if (locked_.empty()) {
-            return;
-        }
-        if (auto pending = std::exchange(pendingSelection, std::nullopt)) {
-            try {
-                call("select a picture", [&] {
-                    Reference<css::view::XSelectionSupplier>(pending->model->getCurrentController(),
-                                                             css::uno::UNO_QUERY_THROW)
-                        ->select(css::uno::Any(pending->shape));
-                });
-            } catch (const SpreadsheetError&) {
-                // Removed meanwhile, or its workbook closed: nothing left to select.
-            }
-        }
-        auto models = std::move(locked_);
-        locked_.clear();
-        holdLocks(false);
-        std::optional<SpreadsheetError> failure;
-        for (const auto& model : models) {
-            // Each document is unlocked even when another one fails.
-            try {
-                call("switch screen updating on", [&] {
-                    Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
-                    try {
-                        if (undo.is()) {
-                            undo->getUndoManager()->leaveUndoContext();
-                        }
-                    } catch (const css::uno::Exception&) {
-                        // The user or a macro already closed the context.
-                    }
-                    model->unlockControllers();
-                });
-            } catch (const SpreadsheetError& e) {
-                if (!failure) {
-                    failure = e;
-                }
-            }
-        }
-        if (failure) {
-            throw *failure;
-        }
+void Session::unlockDocuments() {
+    if (locked_.empty()) {
         return;
     }
+    if (auto pending = deferredSelection_.take()) {
+        try {
+            call("select a picture", [&] {
+                Reference<css::view::XSelectionSupplier>(pending->model->getCurrentController(),
+                                                         css::uno::UNO_QUERY_THROW)
+                    ->select(css::uno::Any(pending->shape));
+            });
+        } catch (const SpreadsheetError&) {
+            // Removed meanwhile, or its workbook closed: nothing left to select.
+        }
+    }
+    auto models = std::move(locked_);
+    locked_.clear();
+    holdLocks(false);
+    std::optional<SpreadsheetError> failure;
+    for (const auto& model : models) {
+        // Each document is unlocked even when another one fails.
+        try {
+            call("switch screen updating on", [&] {
+                Reference<css::document::XUndoManagerSupplier> undo(model, css::uno::UNO_QUERY);
+                try {
+                    if (undo.is()) {
+                        undo->getUndoManager()->leaveUndoContext();
+                    }
+                } catch (const css::uno::Exception&) {
+                    // The user or a macro already closed the context.
+                }
+                model->unlockControllers();
+            });
+        } catch (const SpreadsheetError& e) {
+            if (!failure) {
+                failure = e;
+            }
+        }
+    }
+    if (failure) {
+        throw *failure;
+    }
+}
+
+void Session::lockDocuments() {
     if (!locked_.empty()) {
         return;
     }

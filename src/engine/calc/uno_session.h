@@ -5,6 +5,7 @@
 // that the user gives up, ends the connection.
 
 #include "call_thread.h"
+#include "shape_directory.h"
 #include "spreadsheet.h"
 #include "user_interaction.h"
 
@@ -31,6 +32,7 @@
 #include <optional>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <sys/types.h>
@@ -67,6 +69,44 @@ struct LinkState {
 };
 
 class PipeConnection;
+
+// LockAspectRatio has no counterpart in Calc: the link keeps it per shape, for one attach.
+class AspectLocks {
+public:
+    std::optional<bool> of(const Reference<css::drawing::XShape>& shape) const {
+        const auto found = locks_.find(shape);
+        return found != locks_.end() ? std::optional<bool>(found->second) : std::nullopt;
+    }
+    void set(const Reference<css::drawing::XShape>& shape, bool locked) { locks_[shape] = locked; }
+    void clear() { locks_.clear(); }
+
+private:
+    std::map<Reference<css::drawing::XShape>, bool> locks_;
+};
+
+// A picture selected while screen updating is off. The view selects it only when updating
+// resumes: for a large photo, selecting costs the office more than inserting it (its bars and
+// panels read the picture), and a paste run mostly selects a cell right after.
+class DeferredSelection {
+public:
+    struct Picture {
+        Reference<css::frame::XModel> model;
+        QString sheet;
+        Reference<css::drawing::XShape> shape;
+    };
+    void defer(Picture picture) { picture_ = std::move(picture); }
+    void drop() { picture_.reset(); }
+    // Another sheet in view drops the selection of a picture on the one before.
+    void dropUnlessOn(const Reference<css::frame::XModel>& model, const QString& sheet) {
+        if (picture_ && (picture_->model != model || picture_->sheet != sheet)) {
+            picture_.reset();
+        }
+    }
+    std::optional<Picture> take() { return std::exchange(picture_, std::nullopt); }
+
+private:
+    std::optional<Picture> picture_;
+};
 
 // The one bridge of this process to one office process. The UNO runtime keeps one proxy per
 // remote object for the whole process, whichever bridge brought it in, so a second bridge to
@@ -135,36 +175,19 @@ public:
 
     // Spreadsheet documents open in the office, in the desktop's order.
     std::vector<Reference<css::frame::XModel>> spreadsheetDocuments();
-    // LockAspectRatio has no counterpart in Calc; it lives as long as the attach.
-    std::map<Reference<css::drawing::XShape>, bool> aspectLocks;
-    // The shapes of a draw page and their names as last read, in the page's order; trusted
-    // while the page holds count shapes and kept up to date by the link's own inserts,
-    // renames and moves to the back. Looking a name up then costs no walk over the page.
-    struct PageShapes {
-        Reference<css::drawing::XDrawPage> page;
-        sal_Int32 count = -1;
-        std::vector<Reference<css::drawing::XShape>> shapes;
-        std::vector<QString> names;
-        // 1 a picture, 0 another shape, -1 not asked yet.
-        std::vector<int> pictures;
-    };
-    std::vector<PageShapes> pageShapes;
+    AspectLocks& aspectLocks() { return aspectLocks_; }
+    ShapeDirectory& shapes() { return shapes_; }
+    DeferredSelection& deferredSelection() { return deferredSelection_; }
     static QString documentName(const Reference<css::frame::XModel>& model);
     // Stable across attaches: the URL, or the title while unsaved.
     static QString documentKey(const Reference<css::frame::XModel>& model);
 
-    // Screen updating as one application-wide switch over every spreadsheet document.
-    void setScreenUpdating(bool on);
+    // Screen updating as one application-wide switch over every spreadsheet document: off locks
+    // the controllers of every spreadsheet document and opens the run's undo step in each; on
+    // selects a deferred picture, then closes and unlocks them all, each even when another fails.
+    void lockDocuments();
+    void unlockDocuments();
     bool screenUpdatingOff() const { return !locked_.empty(); }
-    // A picture selected while screen updating is off. The view selects it only when updating
-    // resumes: for a large photo, selecting costs the office more than inserting it (its bars
-    // and panels read the picture), and a paste run mostly selects a cell right after.
-    struct PendingSelection {
-        Reference<css::frame::XModel> model;
-        QString sheet;
-        Reference<css::drawing::XShape> shape;
-    };
-    std::optional<PendingSelection> pendingSelection;
     // Unlocks documents a Velmora run left locked (for example one killed mid-run).
     void clearStaleLocks();
 
@@ -209,6 +232,9 @@ private:
     // Counts this session once in LinkState::locksHeld while it holds locks.
     void holdLocks(bool hold);
 
+    AspectLocks aspectLocks_;
+    ShapeDirectory shapes_;
+    DeferredSelection deferredSelection_;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
     std::vector<Reference<css::frame::XModel>> locked_;
     bool holdsLocks_ = false;

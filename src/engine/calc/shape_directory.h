@@ -1,0 +1,47 @@
+#pragma once
+
+// Inside the Calc link: the shapes of draw pages and their names as last read, in each page's
+// order. A page is trusted while it holds as many shapes as when it was read, and the link's
+// own inserts, renames and moves to the back keep it up to date: looking a name up then costs
+// no walk over the page.
+
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
+
+#include <QString>
+
+#include <vector>
+
+namespace velmora::calc {
+
+class ShapeDirectory {
+public:
+    struct Known {
+        css::uno::Reference<css::drawing::XShape> shape;
+        QString name;
+        // 1 a picture, 0 another shape, -1 not asked yet.
+        int picture = -1;
+    };
+    struct Page {
+        css::uno::Reference<css::drawing::XDrawPage> page;
+        // -1: to be read again at the next look.
+        sal_Int32 count = -1;
+        std::vector<Known> shapes;
+
+        bool has(const QString& name) const;
+    };
+
+    // The page's shapes; read again (calls to the office) when its count has changed.
+    Page& of(const css::uno::Reference<css::drawing::XDrawPage>& page);
+    void renamed(const css::uno::Reference<css::drawing::XShape>& shape, const QString& name);
+    void sentToBack(const css::uno::Reference<css::drawing::XShape>& shape);
+    // `shape` went in at the end of `page`, which held `before` shapes.
+    void appended(const css::uno::Reference<css::drawing::XDrawPage>& page, sal_Int32 before,
+                  const css::uno::Reference<css::drawing::XShape>& shape, const QString& name);
+    void clear() { pages_.clear(); }
+
+private:
+    std::vector<Page> pages_;
+};
+
+} // namespace velmora::calc
