@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
         testing::CameraHeader header;
         header.orientation = i % 3 == 0 ? (i % 2 == 0 ? 6 : 8) : 1;
         header.detailed = true;
+        header.grainSeed = static_cast<unsigned>(i) + 1;
         testing::writeCameraJpeg(
             folder.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'))), 4032,
             3024, header);

@@ -138,7 +138,7 @@ QString writeCameraJpeg(const QString& path, int width, int height, const Camera
     const int channels = header.cmyk ? 4 : 3;
     std::vector<unsigned char> pixels(size_t(storedWidth) * size_t(storedHeight) *
                                       size_t(channels));
-    std::uint32_t grain = 1;
+    std::uint32_t grain = header.grainSeed;
     const int markWidth = storedWidth / 4;
     const int markHeight = storedHeight / 4;
     for (int y = 0; y < storedHeight; ++y) {

@@ -25,6 +25,9 @@ struct CameraHeader {
     // Grain and gradients over the whole picture, so that the file is about as large as a
     // phone's (the red block stays recognisable).
     bool detailed = false;
+    // Starts the grain: photos with different seeds differ in every block, as a folder of real
+    // photos does (the office stores identical pictures once).
+    unsigned grainSeed = 1;
 };
 
 // Width and height are those of the photo seen upright: the stored pixels are turned so that a
