@@ -134,8 +134,10 @@ OfficeProcess::OfficeProcess(const QString& pipeName, bool headless)
     if (headless) {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
     }
-    launcher_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // An office outlives a test program that crashes: it must not hold the test runner's output
+    // open, or the runner waits for it as long as the office runs.
     launcher_.setStandardOutputFile(QProcess::nullDevice());
+    launcher_.setStandardErrorFile(QProcess::nullDevice());
     // A group of its own, so that a launcher that never reached the pipe ends with all it
     // started.
     launcher_.setChildProcessModifier([] { ::setpgid(0, 0); });
