@@ -23,16 +23,6 @@
 using namespace velmora;
 using Clock = std::chrono::steady_clock;
 
-namespace {
-
-struct NoProgress : ProgressView {
-    void show() override {}
-    void setCaption(const QString&) override {}
-    void close() override {}
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100;
@@ -70,7 +60,7 @@ int main(int argc, char** argv) {
         }
         testing::RecordingInteraction ui;
         ui.openAnswers.push_back(folder.filePath(QStringLiteral("IMG_0000.jpg")));
-        NoProgress progress;
+        bench::NoProgress progress;
         auto link = office.makeLink();
         PasteEngine engine(*link, holders, ui);
         const auto start = Clock::now();

@@ -2,6 +2,7 @@
 // Each call is one round trip to the office, so calls per photo times the round-trip cost is
 // what the engine adds on top of decoding the photos.
 
+#include "bench_office.h"
 #include "failing_link.h"
 #include "folder_paste.h"
 #include "map_holders.h"
@@ -15,16 +16,6 @@
 #include <cstdio>
 
 using namespace velmora;
-
-namespace {
-
-struct NoProgress : ProgressView {
-    void show() override {}
-    void setCaption(const QString&) override {}
-    void close() override {}
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -55,7 +46,7 @@ int main(int argc, char** argv) {
         testing::RecordingInteraction ui;
         ui.openAnswers.push_back(photos.first());
         PasteEngine engine(counted, holders, ui);
-        NoProgress progress;
+        bench::NoProgress progress;
 
         const auto start = std::chrono::steady_clock::now();
         PasteFolder(engine, progress);

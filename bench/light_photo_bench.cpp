@@ -3,8 +3,8 @@
 // scaling down, turning, encoding, writing) and, beside it, libjpeg-turbo's scaled decoding
 // alone (reading every coded byte of the photo is the floor). Prints medians; fails nothing.
 
-#include "light_photo.h"
 #include "camera_photos.h"
+#include "light_photo.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -16,7 +16,7 @@ class AnswerPlugin : public QGenericPlugin {
 
 public:
     // Loaded only by the name its metadata gives.
-    QObject* create(const QString& /*key*/, const QString& /*specification*/) override {
+    QObject* create(const QString& /*key*/, const QString& /*argument*/) override {
         auto* poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, [] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
