@@ -53,9 +53,15 @@ double fraction(const QString& percent) {
     return decimalOrThrow(percent.isEmpty() ? QStringLiteral("100") : percent) / 100.0;
 }
 
-// The office shows these stored turned but not mirrored back.
-bool mirrored(int orientation) {
-    return orientation == 2 || orientation == 4 || orientation == 5 || orientation == 7;
+// Whether the office would show the photo mirrored: it turns the other orientations itself. A
+// file whose header cannot be read goes in as it is, for the office to judge as it always did.
+bool showsMirrored(const QString& file) {
+    try {
+        const int orientation = photo::readJpegHeader(file).orientation;
+        return orientation == 2 || orientation == 4 || orientation == 5 || orientation == 7;
+    } catch (const photo::PhotoError&) {
+        return false;
+    }
 }
 
 // Large enough that no photo is scaled for it.
@@ -92,15 +98,8 @@ QSizeF Placement::size(QSizeF original) const {
 photo::LightPhoto preparePhoto(const QString& file, const Placement& placement,
                                const QString& folder) {
     if (!placement.compress) {
-        try {
-            if (!mirrored(photo::readJpegHeader(file).orientation)) {
-                return asItIs(file);
-            }
-        } catch (const photo::PhotoError&) {
-            // Unchecked, the office judges the file as it always did.
-            return asItIs(file);
-        }
-        return photo::prepareLightPhoto(file, kFullSize, folder);
+        return showsMirrored(file) ? photo::prepareLightPhoto(file, kFullSize, folder)
+                                   : asItIs(file);
     }
     const photo::JpegHeader header = photo::readJpegHeader(file);
     QSizeF placed = kFullSize;
@@ -249,21 +248,11 @@ Placement PasteRun::placementAt(int row, int column) {
 }
 
 std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Placement& placement) {
-    if (!placement.compress) {
-        // Most photos go in as they are: no thread for a header.
-        photo::LightPhoto photo = asItIs(file);
-        try {
-            const bool turn = mirrored(photo::readJpegHeader(file).orientation);
-            if (!turn) {
-                std::promise<photo::LightPhoto> ready;
-                ready.set_value(photo);
-                return ready.get_future();
-            }
-        } catch (const photo::PhotoError&) {
-            std::promise<photo::LightPhoto> ready;
-            ready.set_value(photo);
-            return ready.get_future();
-        }
+    if (!placement.compress && !showsMirrored(file)) {
+        // Most photos go in as they are: no thread and no copy for them.
+        std::promise<photo::LightPhoto> ready;
+        ready.set_value(asItIs(file));
+        return ready.get_future();
     }
     if (!folder_) {
         folder_ =
@@ -272,6 +261,10 @@ std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Plac
             folder_.reset();
             throw SpreadsheetError(QStringLiteral("no private folder for light copies"));
         }
+    }
+    if (!placement.compress) {
+        return std::async(std::launch::async, photo::prepareLightPhoto, file, kFullSize,
+                          folder_->path());
     }
     return std::async(std::launch::async, preparePhoto, file, placement, folder_->path());
 }
