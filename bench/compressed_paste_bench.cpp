@@ -6,9 +6,9 @@
 // Headless office; VELMORA_BENCH_OFFICE=visible (under xvfb-run) paints as a user's office does.
 
 #include "bench_office.h"
-#include "camera_photos.h"
 #include "folder_paste.h"
 #include "map_holders.h"
+#include "phone_photos.h"
 #include "recording_interaction.h"
 
 #include <QCoreApplication>
@@ -32,11 +32,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
         testing::CameraHeader header;
         header.orientation = i % 3 == 0 ? (i % 2 == 0 ? 6 : 8) : 1;
-        header.detailed = true;
-        header.grainSeed = static_cast<unsigned>(i) + 1;
         testing::writeCameraJpeg(
-            folder.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'))), 4032,
-            3024, header);
+            folder.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'))),
+            bench::phonePicture(4032, 3024, static_cast<std::uint32_t>(i) + 1), header);
     }
     std::printf("%d phone photos, %s office\n", count, bench::displayName(headless));
     for (const char* compress : {"0", "1"}) {

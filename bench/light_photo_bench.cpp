@@ -3,8 +3,8 @@
 // scaling down, turning, encoding, writing) and, beside it, libjpeg-turbo's scaled decoding
 // alone (reading every coded byte of the photo is the floor). Prints medians; fails nothing.
 
-#include "camera_photos.h"
 #include "light_photo.h"
+#include "phone_photos.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -75,11 +75,10 @@ int main(int argc, char** argv) {
             header.orientation = orientation;
             header.jfifUnit = 1;
             header.jfifX = header.jfifY = 72;
-            header.detailed = true;
             const QSize upright = orientation == 6 ? QSize(3024, 4032) : QSize(4032, 3024);
             const QString path = testing::writeCameraJpeg(
-                dir.filePath(QStringLiteral("phone-%1.jpg").arg(orientation)), upright.width(),
-                upright.height(), header);
+                dir.filePath(QStringLiteral("phone-%1.jpg").arg(orientation)),
+                bench::phonePicture(upright.width(), upright.height()), header);
             const QSizeF placed(kCellWidth, kCellWidth * upright.height() / upright.width());
 
             const double headerMs = medianMilliseconds(kRuns, [&] { photo::readJpegHeader(path); });

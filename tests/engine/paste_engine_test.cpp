@@ -328,7 +328,6 @@ void numbered(Paste& run, int count = 7) {
 
 // The window paints each photo's caption before that photo goes in, while screen updating is
 // off; a drop or the folder button meanwhile starts nothing.
-// the ones before.
 TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEachThird) {
     const struct {
         const char *gap, *pageGap, *start;

@@ -4,7 +4,6 @@
 #include "camera_photos.h"
 #include "light_photo.h"
 
-#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -33,19 +32,6 @@ struct Folders {
     }
 };
 
-// Which corners of the picture show the red block.
-QString redCorners(const QImage& image) {
-    QString corners;
-    const int r = image.width() - 3, b = image.height() - 3;
-    for (auto [name, x, y] : {std::tuple{"TL", 2, 2}, {"TR", r, 2}, {"BL", 2, b}, {"BR", r, b}}) {
-        const QColor c = image.pixelColor(x, y);
-        if (c.red() > 150 && c.blue() < 100) {
-            corners += QLatin1String(name);
-        }
-    }
-    return corners;
-}
-
 TEST(LightPhoto, EveryOrientationIsCopiedUprightInItsPixelsWithoutATag) {
     Folders folders;
     for (int orientation = 1; orientation <= 8; ++orientation) {
@@ -68,13 +54,7 @@ TEST(LightPhoto, EveryOrientationIsCopiedUprightInItsPixelsWithoutATag) {
 }
 
 CameraHeader jfif(int unit, int x, int y, int orientation = 0, double exifDpi = 0) {
-    CameraHeader h;
-    h.jfifUnit = unit;
-    h.jfifX = x;
-    h.jfifY = y;
-    h.orientation = orientation;
-    h.exifX = h.exifY = exifDpi;
-    return h;
+    return {orientation, unit, x, y, exifDpi, exifDpi};
 }
 
 // The original size the office gives a photo (measured in Calc 7.4; for a turned photo, that of
@@ -94,11 +74,9 @@ TEST(LightPhoto, TheCopyKeepsTheOriginalSizeTheOfficeGivesThePhoto) {
         {"300 dpi", {400, 300}, jfif(1, 300, 300), {3387, 2540}},
         {"97 dpi", {1001, 751}, jfif(1, 97, 97), {26212, 19665}},
         {"3 per cm", {1001, 751}, jfif(2, 3, 3), {333667, 250333}},
-        {"50 per cm", {640, 480}, jfif(2, 50, 50), {12800, 9600}},
         {"EXIF resolution ignored", {400, 300}, jfif(-1, 1, 1, 0, 300), {10583, 7938}},
         {"EXIF resolution beside JFIF", {400, 300}, jfif(1, 72, 72, 0, 300), {14111, 10583}},
         {"phone, turned", {4032, 3024}, jfif(-1, 1, 1, 6), {106680, 80010}},
-        {"phone, turned, 72 dpi", {4032, 3024}, jfif(1, 72, 72, 8), {142240, 106680}},
         {"portrait, turned", {300, 400}, jfif(1, 72, 144, 6), {10583, 7056}},
     };
     Folders folders;

@@ -3,6 +3,7 @@
 // Camera photos made by the tests themselves: the EXIF and JFIF blocks a phone or a camera
 // writes around its pixels.
 
+#include <QImage>
 #include <QString>
 
 namespace velmora::testing {
@@ -15,24 +16,26 @@ struct CameraHeader {
     int jfifUnit = -1;
     int jfifX = 1;
     int jfifY = 1;
-    // EXIF XResolution / YResolution (0: not written) with ResolutionUnit (2 inch, 3 cm).
+    // EXIF XResolution / YResolution per inch (0: not written).
     double exifX = 0;
     double exifY = 0;
-    int exifUnit = 2;
     bool bigEndianExif = false;
     // Stored as CMYK (YCCK) rather than YCbCr.
     bool cmyk = false;
-    // Grain and gradients over the whole picture, so that the file is about as large as a
-    // phone's (the red block stays recognisable).
-    bool detailed = false;
-    // Starts the grain: photos with different seeds differ in every block, as a folder of real
-    // photos does (the office stores identical pictures once).
-    unsigned grainSeed = 1;
 };
 
-// Width and height are those of the photo seen upright: the stored pixels are turned so that a
-// viewer honouring `header.orientation` shows a red block in the upright top-left corner and a
-// blue-grey rest. Written with libjpeg-turbo; returns the path.
-QString writeCameraJpeg(const QString& path, int width, int height, const CameraHeader& header);
+// A picture with a red block in its top-left quarter and a blue-grey rest.
+QImage markedPicture(int width, int height);
+
+// Which corners of the picture show the red block ("TL", "TLBR"...).
+QString redCorners(const QImage& image);
+
+// `upright` as the photo seen upright: the stored pixels are turned so that a viewer honouring
+// `header.orientation` shows it as it is. Written with libjpeg-turbo; returns the path.
+QString writeCameraJpeg(const QString& path, const QImage& upright, const CameraHeader& header);
+inline QString writeCameraJpeg(const QString& path, int width, int height,
+                               const CameraHeader& header) {
+    return writeCameraJpeg(path, markedPicture(width, height), header);
+}
 
 } // namespace velmora::testing
