@@ -3,6 +3,7 @@
 // what the engine adds on top of decoding the photos.
 
 #include "bench_office.h"
+#include "calc_link.h"
 #include "failing_link.h"
 #include "folder_paste.h"
 #include "map_holders.h"
@@ -14,6 +15,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <string>
 
 using namespace velmora;
 
@@ -45,6 +48,14 @@ int main(int argc, char** argv) {
         holders.setText(Holder::Text26, QStringLiteral("3"));
         testing::RecordingInteraction ui;
         ui.openAnswers.push_back(photos.first());
+        std::map<std::string, double> trips;
+        std::string last = "(start)";
+        std::uint64_t mark = unoMessagesSent();
+        counted.onEnter = [&](const char* method) {
+            trips[last] += double(unoMessagesSent() - mark);
+            mark = unoMessagesSent();
+            last = method;
+        };
         PasteEngine engine(counted, holders, ui);
         bench::NoProgress progress;
 
@@ -61,6 +72,11 @@ int main(int argc, char** argv) {
         // Round trips to Calc measured at 40 to 130 us each.
         std::printf("%-10s %14.1f %14.1f %12.1f-%.1f ms\n", sizing, micros, calls, calls * 0.040,
                     calls * 0.130);
+        for (const auto& [method, n] : trips) {
+            std::printf("    %-20s %6.2f trips/photo, %5.2f calls/photo\n", method.c_str(),
+                        n / kPhotos,
+                        double(counted.calls.count(QString::fromStdString(method))) / kPhotos);
+        }
     }
     return 0;
 }

@@ -136,6 +136,9 @@ int FailingLink::liveObjects() const {
 
 void FailingLink::enter(const char* method) {
     calls << QString::fromLatin1(method);
+    if (onEnter) {
+        onEnter(method);
+    }
     if (calls.size() >= failing_.x() && calls.size() <= failing_.y()) {
         throw SpreadsheetError(QStringLiteral("injected failure of ") + calls.last());
     }

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <climits>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     std::optional<QString> version;
     std::optional<double> zoom;
     QPointF drift;
+    // Runs as each call is entered, before it may fail (benches attribute round trips with it).
+    std::function<void(const char* method)> onEnter;
 
     // For the objects handed out: counts a call and fails it when its number is in the span,
     // and wraps the objects they hand out in turn.
