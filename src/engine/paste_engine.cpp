@@ -75,17 +75,22 @@ photo::LightPhoto asItIs(const QString& file) {
 
 } // namespace
 
+bool Placement::sizedByTheCell() const {
+    return sizing == QLatin1String("Option3") || sizing == QLatin1String("Option4") ||
+           sizing == QLatin1String("Option11") || sizing == QLatin1String("Option12");
+}
+
 QSizeF Placement::size(QSizeF original) const {
     const auto is = [this](const char* option) {
         return sizing == QLatin1String(option);
     };
     const double ratio = divide(original.width(), original.height());
-    if (is("Option3")) {
-        return area * fraction(percent);
-    }
-    if (!is("Option4") && !is("Option11") && !is("Option12")) {
+    if (!sizedByTheCell()) {
         const double width = widthPoints(centimetres);
         return {width, width / ratio};
+    }
+    if (is("Option3")) {
+        return area * fraction(percent);
     }
     if (is("Option12") || (is("Option4") && ratio >= divide(area.width(), area.height()))) {
         const double width = area.width() * fraction(percent);
@@ -233,8 +238,11 @@ Placement PasteRun::placementIn(const std::function<RangePtr()>& area) {
         placement.sizing = holders.text(Holder::Text2);
         placement.centimetres = holders.text(Holder::Combo1);
         placement.percent = holders.text(Holder::Text5);
-        const RangePtr range = area();
-        placement.area = QSizeF(range->width(), range->height());
+        // Reading the cell costs the office time: only for the sizings against it.
+        if (placement.sizedByTheCell()) {
+            const RangePtr range = area();
+            placement.area = QSizeF(range->width(), range->height());
+        }
     }
     return placement;
 }
@@ -376,7 +384,6 @@ void PasteRun::ArrangePicture() {
         holders.setText(Holder::Text5, QStringLiteral("100"));
     }
     const double width = widthPoints(holders.text(Holder::Combo1));
-    const RangePtr area = cellArea();
 
     ShapePtr& shape = picture_;
     shape->setLockAspectRatio(true);
@@ -388,11 +395,13 @@ void PasteRun::ArrangePicture() {
     if (sizing("Option2")) {
         centre();
     } else if (sizing("Option3")) {
+        const RangePtr area = cellArea();
         shape->setLockAspectRatio(false);
         shape->setWidth(area->width() * percent());
         shape->setHeight(area->height() * percent());
         centre();
     } else if (sizing("Option4")) {
+        const RangePtr area = cellArea();
         shape->setLockAspectRatio(true);
         const double pictureRatio = divide(shape->width(), shape->height());
         const double cellRatio = divide(area->width(), area->height());
@@ -404,11 +413,11 @@ void PasteRun::ArrangePicture() {
         centre();
     } else if (sizing("Option11")) {
         shape->setLockAspectRatio(true);
-        shape->setHeight(area->height() * percent());
+        shape->setHeight(cellArea()->height() * percent());
         centre();
     } else if (sizing("Option12")) {
         shape->setLockAspectRatio(true);
-        shape->setWidth(area->width() * percent());
+        shape->setWidth(cellArea()->width() * percent());
         centre();
     }
 

@@ -41,6 +41,9 @@ struct Placement {
     QSizeF area;
     friend bool operator==(const Placement&, const Placement&) = default;
 
+    // Whether the size depends on the cell's area (else `area` is left empty).
+    bool sizedByTheCell() const;
+
     // The size ArrangePicture gives a picture of `original` size. Throws SpreadsheetError on a
     // holder ArrangePicture fails on.
     QSizeF size(QSizeF original) const;
