@@ -24,7 +24,7 @@ const QStringList kAwkwardTexts = {
     "\"=\"", "[Setting]", "[HKEY_CURRENT_USER\\x]", "]", "\"quoted\"", "\"", "\\",
     "\\\\server\\share\\", "C:\\写真\\", "end\\", "\\\"", "セーブデータ1",
     "ＭＳ ゴシック　全角空白", "10㎝", "tab\there", "%41%", "true", "#not a comment", ";comment",
-    "-", "hex(1):00", "a\nb", "一行目\r\n二行目\n" + QString(40, QChar(u'長'))};
+    "-", "hex(1):00", "a\nb", "eof\x1a" "ctrl\x0b", "一行目\r\n二行目\n" + QString(40, QChar(u'長'))};
 // clang-format on
 
 const QString kKey = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\quillmere";
