@@ -158,8 +158,13 @@ TEST(LightPhoto, LightAndUndecodablePhotosGoInAsTheyAreAndNoJpegIsAnError) {
     const QString headerOnly =
         edited("header-only.jpg", [](QByteArray& bytes) { bytes.truncate(30); });
     const QString text = edited("text.jpg", [](QByteArray& bytes) { bytes = "not a photo\n"; });
+    const QString noHeight = edited("no-height.jpg", [](QByteArray& bytes) {
+        const qsizetype sof = bytes.indexOf("\xff\xc0");
+        bytes[sof + 5] = bytes[sof + 6] = 0;
+    });
     const QString empty = edited("empty.jpg", [](QByteArray& bytes) { bytes.clear(); });
-    for (const QString& path : {text, empty, headerOnly, folders.photos.filePath("missing.jpg")}) {
+    for (const QString& path :
+         {text, empty, headerOnly, noHeight, folders.photos.filePath("missing.jpg")}) {
         EXPECT_THROW(folders.prepare(path, QSizeF(100, 75)), photo::PhotoError)
             << path.toStdString();
     }
