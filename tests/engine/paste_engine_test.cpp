@@ -143,6 +143,34 @@ TEST(PasteEngine, SizesCentresAndOffsetsThePictureInTheCellArea) {
     }
 }
 
+// A 2400 x 1800 px camera photo at 300 dpi (576 x 432 pt upright) dropped on B3, centred at 6 cm,
+// stored in each orientation, with 図の圧縮 and without: placed like the untagged photo, and the
+// picture the office holds shows the red corner at its upright top left.
+TEST(PasteEngine, EveryOrientationLandsUprightWhereTheUntaggedPhotoLands) {
+    ShapeInfo untagged;
+    for (int orientation = 0; orientation <= 8; ++orientation) {
+        for (const char* compress : {"0", "1"}) {
+            SCOPED_TRACE(std::to_string(orientation) + " 図の圧縮 " + compress);
+            Paste run;
+            run.set(Holder::Check1, compress);
+            run.set(Holder::Text2, "Option2");
+            run.set(Holder::Combo1, "6");
+            run.world.setRowHeight(3, 150);
+            run.world.select(QStringLiteral("B3"));
+            run.drop(writeCameraJpeg(run.dir.filePath(QStringLiteral("p.jpg")), 2400, 1800,
+                                     {orientation, 1, 300, 300}));
+            run.expectEnded(false);
+            if (orientation == 0 && *compress == '0') {
+                untagged = run.world.shapes().value(0);
+            }
+            run.expectOnly(untagged.left, untagged.top, 170.1, untagged.height);
+            const QImage image = run.world.picture(0);
+            EXPECT_GT(image.width(), image.height());
+            EXPECT_EQ(redCorners(image), "TL");
+        }
+    }
+}
+
 // C4 (96, 40.5) selected, 9 cm wide. Rows with a version pose as that version with the window
 // zoomed to 75 %, where version 12 put pictures 5 pt right and 7 pt down of their place. A photo
 // cut short or scrambled goes in or fails with the message, the sheet consistent either way.

@@ -1,10 +1,7 @@
 // The real main window against a private office that stops answering in the middle of a folder
-// paste, and camera photos in every orientation (the engine and window tests run the other flows
-// on Calc too).
+// paste (the engine and window tests run the other flows on Calc too).
 
-#include "camera_photos.h"
 #include "form1.h"
-#include "map_holders.h"
 #include "office_fixture.h"
 #include "paste_engine.h"
 #include "recording_interaction.h"
@@ -100,59 +97,6 @@ TEST(StoppedOffice, TheWindowsPaintWhileItWaitsAndGivingUpLeavesTheWorkbookAsItW
     EXPECT_EQ(office.shapes(book).size(), 4);
     office.undo(book);
     EXPECT_EQ(office.shapes(book).size(), 3); // and the office still answers
-}
-
-// A 2400 x 1800 px camera photo at 300 dpi (576 x 432 pt upright) dropped on B3, centred at 6 cm,
-// stored in each orientation, with 図の圧縮 and without: placed like the untagged photo, and the
-// picture the office holds shows the red corner at its upright top left.
-TEST(CameraPhotos, EveryOrientationLandsUprightWhereTheUntaggedPhotoLands) {
-    OfficeProcess& office = freshWorld();
-    office.addWorkbook(QStringLiteral("Photos.ods"));
-    office.setRowHeight(3, 150);
-    QTemporaryDir folder;
-    MapHolders holders;
-    for (const auto& [holder, text] : {std::pair{Holder::Text1, "Photos.ods"},
-                                       {Holder::Text2, "Option2"},
-                                       {Holder::Combo1, "6"},
-                                       {Holder::Text3, "0"},
-                                       {Holder::Text4, "0"},
-                                       {Holder::Text6, "Option5"},
-                                       {Holder::Text22, "0"}}) {
-        holders.setText(holder, QString::fromLatin1(text));
-    }
-    RecordingInteraction ui;
-    PasteEngine engine(office.link(), holders, ui);
-    ShapeInfo untagged;
-    for (int orientation = 0; orientation <= 8; ++orientation) {
-        for (const char* compress : {"0", "1"}) {
-            SCOPED_TRACE(QStringLiteral("orientation %1, 図の圧縮 %2")
-                             .arg(orientation)
-                             .arg(compress)
-                             .toStdString());
-            holders.setText(Holder::Check1, QString::fromLatin1(compress));
-            office.select(QStringLiteral("B3"));
-            engine.DragDrop(
-                writeCameraJpeg(
-                    folder.filePath(QStringLiteral("o%1%2.jpg").arg(orientation).arg(compress)),
-                    2400, 1800, {orientation, 1, 300, 300}),
-                {});
-            ASSERT_EQ(ui.messages, Messages());
-            const QList<ShapeInfo> shapes = office.shapes();
-            const ShapeInfo& p = shapes.last();
-            if (orientation == 0 && *compress == '0') {
-                untagged = p;
-            }
-            EXPECT_NEAR(p.width, 170.1, 0.05);
-            for (const auto& [got, want] : {std::pair{p.left, untagged.left},
-                                            {p.top, untagged.top},
-                                            {p.height, untagged.height}}) {
-                EXPECT_NEAR(got, want, 0.05);
-            }
-            const QImage image = office.picture(int(shapes.size()) - 1);
-            EXPECT_GT(image.width(), image.height());
-            EXPECT_EQ(redCorners(image), "TL");
-        }
-    }
 }
 
 } // namespace
