@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,6 +186,18 @@ TEST(Store, HostileStoreFilesAreReadAsFarAsPossibleAndNeverDamaged) {
     }
     EXPECT_EQ(valuesOf(store), qtValues(path));
     EXPECT_EQ(store.GetSetting("Combo1") + store.GetSetting("junjo"), "120");
+
+    // Changed by another program (a restore run beside Velmora), long after it was read: read
+    // again.
+    const auto age = [&] {
+        const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+    };
+    age();
+    ASSERT_EQ(store.GetSetting("Combo1"), "12");
+    ASSERT_TRUE(writeFile(path, "[Setting]\nCombo1=13\n"));
+    age();
+    EXPECT_EQ(store.GetSetting("Combo1"), "13");
 
     // A FIFO holds no values, takes no write and is not removed.
     ASSERT_TRUE(store.DeleteSetting());
