@@ -76,8 +76,11 @@ TEST(MainWindowRecord, StoredValuesPassEveryWindowAndTheCloseWritesThemBack) {
         RealWindows w(record + "|zu-comp=" + stored, {"Book1.xls"});
         EXPECT_EQ(w.main.Combo1->currentText() + '|' + w.main.text(Holder::Check1),
                   QStringLiteral("20|") + written);
-        // The width list stays "1" to "15" whatever is entered.
-        QTest::keyClick(w.main.Combo1->lineEdit(), Qt::Key_Return);
+        // Typed again; the list stays "1" to "15" whatever is entered.
+        w.main.Combo1->clearEditText();
+        QTest::keyClicks(w.main.Combo1, "20");
+        QTest::keyClick(w.main.Combo1, Qt::Key_Return);
+        EXPECT_EQ(w.main.Combo1->currentText(), "20");
         EXPECT_EQ(items(w.main.Combo1), "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15");
         act(&w.settings(), "Command1");
         w.main.close();

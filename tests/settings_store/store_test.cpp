@@ -151,11 +151,12 @@ TEST(Store, EveryValueComesBackByteExactThroughTheFileQtAndABackup) {
 // A store as hand edits and other tools leave it: a comment, lines without "=", other sections,
 // Shift_JIS and Latin-1 text (also in a title the settings window reads and writes back), and
 // escapes, blanks, lists and names that QSettings never writes but reads.
-const QByteArray kHandEdited = "; kept by hand\n[Notes]\na line without an equals sign\n"
-                               "title=\x8e\xca\x90\x5e\n\n[Setting]\nCombo1=5\n"
-                               "save1_title=\x8e\xca\x90\x5e \x83\x65\nnote=caf\xe9\ngarbage\n"
-                               "Text5 = \"50\"  \nbityousei-tate=\nrenzoku-no1-no2=0\nzu-comp=1\n"
-                               "octal=\\17\\x\nlist=@@a , b  \n50%x=1\n\n[Other]\nk=1\n";
+const QByteArray kHandEdited =
+    "; kept by hand\n[Notes]\na line without an equals sign\n"
+    "title=\x8e\xca\x90\x5e\n\n[Setting]\nCombo1=5\n"
+    "save1_title=\x8e\xca\x90\x5e \x83\x65\nnote=caf\xe9\ngarbage\n"
+    "Text5 = \"50\"  \nbityousei-tate=\nrenzoku-no1-no2=0\nzu-comp=1\n"
+    "octal=\\17\\x\nlist=@@a , b  \nwhen=@DateTime(x)\n50%x=1\n\n[Other]\nk=1\n";
 
 // Whatever lies where the store belongs, it is read without waiting, as far as it can be, and a
 // write changes the values it writes and nothing else, or, refused, leaves all as it was.

@@ -60,6 +60,8 @@ TEST(SettingsLoad, ShowsTheHeldChoicesAndWritesNothing) {
     EXPECT_EQ(fileBytes(w.store.location()), before);
 
     QLabel* link = control<QLabel>(&s, "Label13");
+    EXPECT_NE(link->palette().color(QPalette::WindowText), s.palette().color(QPalette::WindowText))
+        << "the link looks like plain text";
     QTest::mouseClick(link, Qt::LeftButton);
     EXPECT_EQ(w.ui.openedUrls, QStringList{"https://github.com/velmora/velmora"});
     w.ui.onOpenUrl = [] {
