@@ -3,7 +3,8 @@
 // the saved workbook.
 //
 // Usage: velmora_bench_compressed_paste [photos, default 100]
-// Headless office; VELMORA_BENCH_OFFICE=visible (under xvfb-run) paints as a user's office does.
+// Headless office; VELMORA_BENCH_OFFICE=visible (under xvfb-run) paints as a user's office does;
+// VELMORA_BENCH_COMPRESS=0 or 1 measures one side alone.
 
 #include "bench_office.h"
 #include "folder_paste.h"
@@ -38,7 +39,12 @@ int main(int argc, char** argv) {
             bench::phonePicture(4032, 3024, static_cast<std::uint32_t>(i) + 1), header);
     }
     std::printf("%d phone photos, %s office\n", count, bench::displayName(headless));
+    // VELMORA_BENCH_COMPRESS=1 (or 0) runs that side alone.
+    const QByteArray only = qgetenv("VELMORA_BENCH_COMPRESS");
     for (const char* compress : {"0", "1"}) {
+        if (!only.isEmpty() && only != compress) {
+            continue;
+        }
         const QString book = QStringLiteral("Bench%1.ods").arg(compress);
         office.closeAllWorkbooks();
         office.addWorkbook(book);

@@ -359,28 +359,28 @@ public:
         requireSize(points, "A width");
         const bool locked = lockAspectRatio();
         session_->call("size a picture", [&] {
-            auto size = shape_->getSize();
+            const auto before = shape_->getSize();
+            auto size = before;
             if (locked && size.Width > 0) {
                 size.Height =
                     pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
             }
             size.Width = pointsToHmm(points);
-            size_.reset();
-            shape_->setSize(size);
+            resize(before, size);
         });
     }
     void setHeight(double points) override {
         requireSize(points, "A height");
         const bool locked = lockAspectRatio();
         session_->call("size a picture", [&] {
-            auto size = shape_->getSize();
+            const auto before = shape_->getSize();
+            auto size = before;
             if (locked && size.Height > 0) {
                 size.Width =
                     pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
             }
             size.Height = pointsToHmm(points);
-            size_.reset();
-            shape_->setSize(size);
+            resize(before, size);
         });
     }
     double left() override {
@@ -435,15 +435,15 @@ private:
                 QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
         }
         session_->call("scale a picture", [&] {
-            const auto base = relativeToOriginal ? originalSize() : shape_->getSize();
-            auto size = shape_->getSize();
+            const auto before = shape_->getSize();
+            const auto base = relativeToOriginal ? originalSize() : before;
+            auto size = before;
             if (horizontal) {
                 size.Width = static_cast<sal_Int32>(std::lround(base.Width * double(factor)));
             } else {
                 size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
             }
-            size_.reset();
-            shape_->setSize(size);
+            resize(before, size);
         });
     }
 
@@ -454,15 +454,27 @@ private:
             }
         }
         session_->call("move a picture", [&] {
-            auto position = shape_->getPosition();
+            const auto before = shape_->getPosition();
+            auto position = before;
             if (left != nullptr) {
                 position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
             }
             if (top != nullptr) {
                 position.Y = pointsToHmm((relative ? hmmToPoints(position.Y) : 0.0) + *top);
             }
-            shape_->setPosition(position);
+            // A visible office redraws the picture for every move, also for none.
+            if (position != before) {
+                shape_->setPosition(position);
+            }
         });
+    }
+
+    // Inside a call: a visible office redraws the picture for every resize, also for none.
+    void resize(const css::awt::Size& before, const css::awt::Size& size) {
+        size_.reset();
+        if (size != before) {
+            shape_->setSize(size);
+        }
     }
 
 public:
