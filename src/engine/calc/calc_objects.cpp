@@ -283,9 +283,12 @@ private:
     const css::table::CellRangeAddress& mergeArea() {
         if (!merge_) {
             const auto& a = rangeAddress();
+            // A cell is its own corner; a range is asked for its first cell.
             Reference<css::sheet::XSheetCellRange> corner(
-                view_->sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.StartColumn,
-                                                     a.StartRow),
+                a.StartColumn == a.EndColumn && a.StartRow == a.EndRow
+                    ? range_
+                    : view_->sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.StartColumn,
+                                                           a.StartRow),
                 UNO_QUERY_THROW);
             auto cursor = view_->sheet->createCursorByRange(corner);
             cursor->collapseToMergedArea();
