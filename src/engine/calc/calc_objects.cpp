@@ -172,13 +172,15 @@ struct SheetView {
         }
         return controller_;
     }
-    Reference<css::sheet::XSpreadsheetView> view() {
-        Reference<css::sheet::XSpreadsheetView> view(controller(), UNO_QUERY);
-        if (!view.is()) {
+    const Reference<css::sheet::XSpreadsheetView>& view() {
+        if (!view_.is()) {
+            view_.set(controller(), UNO_QUERY);
+        }
+        if (!view_.is()) {
             throw SpreadsheetError(QStringLiteral("The workbook \"%1\" has no window")
                                        .arg(Session::documentName(model)));
         }
-        return view;
+        return view_;
     }
     // Its name when first asked: the sheet's name while the link holds it.
     const QString& name() {
@@ -205,6 +207,7 @@ struct SheetView {
 
 private:
     Reference<css::frame::XController> controller_;
+    Reference<css::sheet::XSpreadsheetView> view_;
     Reference<css::drawing::XDrawPage> page_;
     std::optional<QString> name_;
 };
@@ -781,9 +784,25 @@ public:
         return session_->call("read a workbook name",
                               [&] { return Session::documentName(model_); });
     }
+    // The sheet in view now. While it is the one found before, in the same window, its view,
+    // draw page and name are not looked up again (a paste run asks once per photo).
     WorksheetPtr activeSheet() override {
         return session_->call("find the active worksheet", [&] {
-            return std::make_shared<CalcWorksheet>(session_, SheetView::active(model_));
+            // The same window is the same proxy: compared without asking the office.
+            if (active_ && active_->controller().get() == model_->getCurrentController().get()) {
+                Reference<css::sheet::XSpreadsheet> sheet(active_->view()->getActiveSheet(),
+                                                          UNO_SET_THROW);
+                // Calc makes a new object for a sheet each time it is asked: compared by name.
+                if (nameOf(sheet) != active_->name()) {
+                    active_.reset();
+                }
+            } else {
+                active_.reset();
+            }
+            if (!active_) {
+                active_ = SheetView::active(model_);
+            }
+            return std::make_shared<CalcWorksheet>(session_, active_);
         });
     }
     int worksheetCount() override {
@@ -841,6 +860,7 @@ private:
 
     std::shared_ptr<Session> session_;
     Reference<css::frame::XModel> model_;
+    SheetViewPtr active_;
 };
 
 class CalcApplication : public Application {
