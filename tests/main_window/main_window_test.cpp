@@ -191,9 +191,9 @@ TEST(FolderButton, PastesTheFolderWithItsProgressAndNoSecondPaste) {
     EXPECT_EQ(w.ui.messages, Messages{});
 }
 
-// The notice enters at the band's right edge and moves 2 px a step; it is drawn as plain text
+// The notice enters at the band's right edge and moves on its own timer; it is drawn as plain text
 // (the tag characters take their own width).
-TEST(NoticeStrip, ScrollsTwoPixelsAStepThroughItsBandAndDrawsMarkUpAsText) {
+TEST(NoticeStrip, ScrollsThroughItsBandByItselfAndDrawsMarkUpAsText) {
     NoticeStrip strip;
     strip.resize(200, 40);
     const auto drawn = [&strip](const QString& notice) {
@@ -201,7 +201,6 @@ TEST(NoticeStrip, ScrollsTwoPixelsAStepThroughItsBandAndDrawsMarkUpAsText) {
         EXPECT_EQ(strip.textOffset(), NoticeStrip::kBandWidth);
         // Its own timer moves it.
         EXPECT_TRUE(QTest::qWaitFor([&] { return strip.textOffset() < NoticeStrip::kBandWidth; }));
-        EXPECT_EQ((NoticeStrip::kBandWidth - strip.textOffset()) % 2, 0);
         while (strip.textOffset() > 0) {
             strip.step();
         }
