@@ -67,36 +67,15 @@ TEST(CalcLink, AttachAsksOnlyARunningOfficeWithAWindowOrNamedByItsProfile) {
     EXPECT_EQ(makeCalcLink(options)->attach()->workbook(1)->name(), QStringLiteral("Book1.ods"));
 }
 
-// Stopped, a call fails after the wait setting and the objects of that attach fail at once; the
-// next attach works once it answers. Killed mid-call, the call fails within a second, and an
-// office started again on the pipe is attached.
-TEST(CalcLink, AnOfficeThatStopsOrDiesGivesAnErrorAndTheNextAttachWorks) {
+// Killed mid-call, the call fails within a second, and an office started again on the pipe is
+// attached. (A stopped office is the window scenario's.)
+TEST(CalcLink, AnOfficeThatDiesGivesAnErrorAndTheNextAttachWorks) {
     auto office = std::make_unique<OfficeProcess>();
     const QString pipe = office->pipeName();
     office->addWorkbook(QStringLiteral("Book1.ods"));
     const auto link = office->makeLink();
-    auto app = link->attach();
-    auto book = app->workbook(QStringLiteral("Book1.ods"));
-    app->setZoom(75); // only version 12 changes it, which Calc never is
-    EXPECT_EQ(app->zoom(), 75);
-    link->setWaitSettings({true, 1500});
-    office->suspend();
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_THROW(app->zoom(), SpreadsheetError);
-    EXPECT_GE(clock.elapsed(), 1400);
-    EXPECT_LT(clock.elapsed(), 10000);
-    clock.restart();
-    EXPECT_THROW(book->name(), SpreadsheetError);
-    EXPECT_LT(clock.elapsed(), 1000);
-    // As after a failed paste run: its objects are released before the next attach.
-    book.reset();
-    app.reset();
-    office->resume();
     link->setWaitSettings(kPasteWaitSettings);
-    app = link->attach();
-    EXPECT_EQ(app->workbookCount(), 1);
-
+    const auto app = link->attach();
     office->suspend();
     std::atomic<std::chrono::steady_clock::time_point> killedAt{};
     std::thread killer([&] {

@@ -189,7 +189,6 @@ TEST(PasteEngine, GoesToTheSelectedCellOrTheGivenAddressAndOnlyVersion12IsReanch
         {"14.0", "Option5", "a.jpg", "", 101, 47.5, In},
         {"7.4.7.2", "Option5", "a.jpg", "", 101, 47.5, In},
         {nullptr, "Option5", "写真 #1; 100%.jpg", "", 96, 40.5, In},
-        {nullptr, "Option5", "12 megapixels.jpg", "", 96, 40.5, In},
         {nullptr, "Option6", "a.jpg", "$B$2:D9", 48, 13.5, In},
         {nullptr, "Option6", "a.jpg", "XFD2", 16383 * 48, 13.5, In},
         {nullptr, "Option5", "header.jpg", "", 96, 40.5, Either},
@@ -206,7 +205,6 @@ TEST(PasteEngine, GoesToTheSelectedCellOrTheGivenAddressAndOnlyVersion12IsReanch
     };
     QTemporaryDir dir;
     writeJpeg(dir.filePath(QStringLiteral("写真 #1; 100%.jpg")), 640, 480);
-    writeJpeg(dir.filePath(QStringLiteral("12 megapixels.jpg")), 4000, 3000);
     const QByteArray jpeg = fileBytes(writeJpeg(dir.filePath(QStringLiteral("a.jpg")), 640, 480));
     QByteArray scrambled = jpeg;
     for (qsizetype i = 700; i < scrambled.size() - 2; i += 3) {
@@ -315,18 +313,12 @@ TEST(PasteEngine, Option10PutsThePhotoOnANewSheetNamedAfterItsFileUnlessOneIsThe
         }
         EXPECT_FALSE(run.world.locked());
     }
-    EXPECT_EQ(kDuplicateSheetMessage, QStringLiteral("すでに写真があります。"));
 }
 
 // Every call of a paste that uses every step fails in turn, once or (the application gone)
 // from then on: each time the one message, the run ended, the zoom as the user had it. A drop on
 // a new sheet makes every call a drop on the selected cell makes, and the sheet's own.
 TEST(PasteEngine, AFailureAtAnyCallEndsInTheOneMessage) {
-    EXPECT_EQ(kPasteErrorMessage,
-              QStringLiteral("エラーがでました。\r\n\r\n"
-                             "●貼り付けるエクセルファイルは起動してますか？\r\n"
-                             "●画像ファイルを選択されましたか？\r\n"
-                             "●他にはー･･･貼り付けるセルの場所がわかりません。"));
     const auto paste = [](int from, int to) {
         Paste run;
         run.calc.failCalls(from, to);

@@ -1,7 +1,6 @@
 // The main window with the settings window behind it: start, close, the workbook button, drops
 // and the folder button; and the notice strip.
 
-#include "form99.h"
 #include "forms.h"
 #include "notice_strip.h"
 #include "paste_engine.h"
@@ -165,29 +164,6 @@ TEST(Drops, EachTargetPastesTheFirstFileAtItsCell) {
     EXPECT_FALSE(dragAndDrop(w.main.Picture0, {"https://example.org/a.jpg"}));
     EXPECT_EQ(w.world.shapes("Ledger.xls").size(), 6);
     EXPECT_TRUE(w.world.shapes("Other.ods").isEmpty());
-    EXPECT_EQ(w.ui.messages, Messages{});
-}
-
-// The folder button pastes the folder, its progress window up while it runs; meanwhile neither
-// the button nor a drop starts a second paste.
-TEST(FolderButton, PastesTheFolderWithItsProgressAndNoSecondPaste) {
-    QTemporaryDir dir;
-    for (const char* name : {"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"}) {
-        writeJpeg(dir.filePath(name), 32, 24);
-    }
-    RealWindows w("Option=Option1|paste-check=Option9", {"Ledger.xls"});
-    w.ui.openAnswers.push_back(dir.filePath("IMG_2.jpg"));
-    QStringList progress; // as the window paints before each photo
-    w.ui.onProcessEvents = [&] {
-        progress << (w.main.progressWindow() ? w.main.progressWindow()->Label1->text() : "none");
-        w.main.Command2->click();
-        dragAndDrop(w.main.Picture0, {dir.filePath("IMG_1.jpg")});
-    };
-    w.main.Command2->click();
-    EXPECT_EQ(progress.join(' '), "1/3 2/3 3/3") << "each photo's number while it goes in";
-    EXPECT_EQ(w.main.progressWindow(), nullptr);
-    EXPECT_EQ(w.world.shapes().size(), 3);
-    EXPECT_EQ(w.ui.openDialogs.size(), 1u);
     EXPECT_EQ(w.ui.messages, Messages{});
 }
 

@@ -2,14 +2,18 @@
 // paste (the engine and window tests run the other flows on Calc too).
 
 #include "form1.h"
+#include "drop_target.h"
+#include "form99.h"
 #include "office_fixture.h"
 #include "paste_engine.h"
 #include "recording_interaction.h"
 #include "settings_store.h"
 #include "single_instance.h"
+#include "synthetic_drop.h"
 #include "temp_store.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -88,9 +92,18 @@ TEST(StoppedOffice, TheWindowsPaintWhileItWaitsAndGivingUpLeavesTheWorkbookAsItW
     EXPECT_FALSE(office.inUndoContext(book));
     ASSERT_EQ(office.shapes(book).size(), 4);
 
-    // The next run is one undo step of its own, and so was the given-up one.
-    ui.onProcessEvents = nullptr;
+    // The next run is one undo step of its own, and so was the given-up one. While it runs, its
+    // progress window shows the number of the photo going in, and neither the button nor a drop
+    // starts another paste.
+    QStringList progress;
+    ui.onProcessEvents = [&] {
+        progress << form.progressWindow()->Label1->text();
+        form.Command2->click();
+        dragAndDrop(form.Picture0, {folder.filePath(QStringLiteral("IMG_1.jpg"))});
+    };
     pasteTheFolder();
+    EXPECT_EQ(progress.join(' '), "1/3 2/3 3/3");
+    EXPECT_EQ(ui.openDialogs.size(), 3u);
     EXPECT_EQ(ui.messages, Messages());
     ASSERT_EQ(office.shapes(book).size(), 7);
     office.undo(book);

@@ -25,18 +25,11 @@
 
 namespace velmora::testing {
 
-// No office runs.
-struct NoOffice : ExcelLink {
-    ApplicationPtr attach() override { throw SpreadsheetError(QStringLiteral("not running")); }
-    void setWaitSettings(const WaitSettings&) override {}
-    WaitSettings waitSettings() const override { return {}; }
-};
-
 struct RealWindows {
     // The main window started on a store holding `stored` ("name=text|name=text"), with an
     // office that has `workbooks` open (the last one active), or with no office.
     RealWindows(const QString& stored, const QStringList& workbooks, bool office = true)
-        : main(office ? world.link() : noOffice, store, ui, nullptr) {
+        : main(office ? world.link() : *noOffice, store, ui, nullptr) {
         for (const QString& value : stored.split('|', Qt::SkipEmptyParts)) {
             store.SaveSetting(value.section('=', 0, 0), value.section('=', 1));
         }
@@ -85,7 +78,13 @@ struct RealWindows {
     TempStore temp;
     SettingsStore store;
     OfficeProcess& world = freshWorld();
-    NoOffice noOffice;
+    // No office answers on its pipe, and none is asked to.
+    std::unique_ptr<ExcelLink> noOffice = [] {
+        CalcLinkOptions none;
+        none.pipeName = OfficeProcess::unusedPipeName();
+        none.handOff = false;
+        return makeCalcLink(none);
+    }();
     RecordingInteraction ui;
     Form1 main;
 };
