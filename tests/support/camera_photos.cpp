@@ -18,27 +18,14 @@ namespace velmora::testing {
 namespace {
 
 // The pixels a camera stores for an upright picture: the inverse of the turn or mirror a viewer
-// applies for each EXIF orientation.
+// applies for each EXIF orientation (a quarter turn, then a mirror).
 QImage stored(const QImage& upright, int orientation) {
-    const QImage quarter = upright.transformed(QTransform().rotate(90));
-    switch (orientation) {
-    case 2:
-        return upright.mirrored(true, false);
-    case 3:
-        return upright.mirrored(true, true);
-    case 4:
-        return upright.mirrored(false, true);
-    case 5:
-        return quarter.mirrored(true, false); // transposed
-    case 6:
-        return upright.transformed(QTransform().rotate(-90));
-    case 7:
-        return quarter.mirrored(false, true); // transversed
-    case 8:
-        return quarter;
-    default:
-        return upright;
-    }
+    const struct {
+        int angle, x, y;
+    } undo[] = {{0, 1, 1},   {0, 1, 1},   {0, -1, 1},  {0, -1, -1}, {0, 1, -1},
+                {90, -1, 1}, {-90, 1, 1}, {90, 1, -1}, {90, 1, 1}};
+    const auto& u = undo[orientation];
+    return upright.transformed(QTransform().scale(u.x, u.y).rotate(u.angle));
 }
 
 QDataStream& bigEndian(QDataStream&& out) {
