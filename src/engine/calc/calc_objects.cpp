@@ -462,17 +462,32 @@ private:
     std::optional<SheetView::Geometry> geometry_;
 };
 
+// A shape keeps its size, place and name as it last read or set them: a paste holds one only
+// while it places one photo, and reads back what it has just set.
 class CalcShape : public Shape {
 public:
-    // `original`: the picture's own size when the caller has just read it.
+    // What the link knows of a picture it has just made: its own size, and the size and place
+    // it gave it.
+    struct Made {
+        css::awt::Size original;
+        css::awt::Size size;
+        css::awt::Point position;
+    };
     CalcShape(std::shared_ptr<Session> session, SheetViewPtr view,
-              Reference<css::drawing::XShape> shape,
-              std::optional<css::awt::Size> original = std::nullopt)
-        : session_(std::move(session)), view_(std::move(view)), shape_(std::move(shape)),
-          original_(original) {}
+              Reference<css::drawing::XShape> shape, std::optional<Made> made = std::nullopt)
+        : session_(std::move(session)), view_(std::move(view)), shape_(std::move(shape)) {
+        if (made) {
+            original_ = made->original;
+            size_ = made->size;
+            position_ = made->position;
+        }
+    }
 
     QString name() override {
-        return session_->call("read a picture name", [&] { return nameOf(shape_); });
+        if (!name_) {
+            name_ = session_->call("read a picture name", [&] { return nameOf(shape_); });
+        }
+        return *name_;
     }
     void setName(const QString& name) override {
         // Calc would take an empty name; the automation model refuses it.
@@ -483,6 +498,7 @@ public:
             Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
             named->setName(toOU(name));
             const QString given = toQ(named->getName());
+            name_ = given;
             session_->shapes().renamed(shape_, given);
             if (given != name) {
                 throw SpreadsheetError(
@@ -516,7 +532,7 @@ public:
         requireSize(points, "A width");
         const bool locked = lockAspectRatio();
         session_->call("size a picture", [&] {
-            const auto before = shape_->getSize();
+            const auto before = this->size();
             auto size = before;
             if (locked && size.Width > 0) {
                 size.Height =
@@ -530,7 +546,7 @@ public:
         requireSize(points, "A height");
         const bool locked = lockAspectRatio();
         session_->call("size a picture", [&] {
-            const auto before = shape_->getSize();
+            const auto before = this->size();
             auto size = before;
             if (locked && size.Height > 0) {
                 size.Width =
@@ -540,15 +556,9 @@ public:
             resize(before, size);
         });
     }
-    double left() override {
-        return session_->call("read a picture position",
-                              [&] { return hmmToPoints(shape_->getPosition().X); });
-    }
+    double left() override { return hmmToPoints(position().X); }
     void setLeft(double points) override { move(&points, nullptr, false); }
-    double top() override {
-        return session_->call("read a picture position",
-                              [&] { return hmmToPoints(shape_->getPosition().Y); });
-    }
+    double top() override { return hmmToPoints(position().Y); }
     void setTop(double points) override { move(nullptr, &points, false); }
     void incrementLeft(double points) override { move(&points, nullptr, true); }
     void incrementTop(double points) override { move(nullptr, &points, true); }
@@ -561,12 +571,18 @@ public:
     }
 
 private:
-    // The size as last read; read again after the link changes it.
     const css::awt::Size& size() {
         if (!size_) {
             size_ = session_->call("read a picture size", [&] { return shape_->getSize(); });
         }
         return *size_;
+    }
+    const css::awt::Point& position() {
+        if (!position_) {
+            position_ =
+                session_->call("read a picture position", [&] { return shape_->getPosition(); });
+        }
+        return *position_;
     }
 
     bool isPictureShape() {
@@ -592,7 +608,7 @@ private:
                 QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
         }
         session_->call("scale a picture", [&] {
-            const auto before = shape_->getSize();
+            const auto before = this->size();
             const auto base = relativeToOriginal ? originalSize() : before;
             auto size = before;
             if (horizontal) {
@@ -611,7 +627,7 @@ private:
             }
         }
         session_->call("move a picture", [&] {
-            const auto before = shape_->getPosition();
+            const auto before = this->position();
             auto position = before;
             if (left != nullptr) {
                 position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
@@ -622,15 +638,16 @@ private:
             // A visible office redraws the picture for every move, also for none.
             if (position != before) {
                 shape_->setPosition(position);
+                position_ = position;
             }
         });
     }
 
     // Inside a call: a visible office redraws the picture for every resize, also for none.
     void resize(const css::awt::Size& before, const css::awt::Size& size) {
-        size_.reset();
         if (size != before) {
             shape_->setSize(size);
+            size_ = size;
         }
     }
 
@@ -654,6 +671,8 @@ private:
     Reference<css::drawing::XShape> shape_;
     std::optional<css::awt::Size> original_;
     std::optional<css::awt::Size> size_;
+    std::optional<css::awt::Point> position_;
+    std::optional<QString> name_;
 };
 
 class CalcWorksheet : public Worksheet {
@@ -729,10 +748,10 @@ public:
             if (!shape.is()) {
                 shape = insertThroughApi(graphic, page);
             }
-            css::awt::Size original;
+            CalcShape::Made made;
             try {
-                original = CalcShape::graphicSize(graphic);
-                place(shape, original, left, top, width, height, name);
+                made =
+                    place(shape, CalcShape::graphicSize(graphic), left, top, width, height, name);
                 if (appended) {
                     session_->shapes().appended(page, before, shape, name);
                 }
@@ -744,7 +763,7 @@ public:
                 }
                 throw;
             }
-            return std::make_shared<CalcShape>(session_, view_, shape, original);
+            return std::make_shared<CalcShape>(session_, view_, shape, made);
         });
     }
     ShapePtr picture(const QString& name) override {
@@ -793,20 +812,23 @@ private:
     }
 
     // Anchored to a cell at its place, at its own size where width or height is 0, and named.
-    void place(const Reference<css::drawing::XShape>& shape, css::awt::Size size, double left,
-               double top, double width, double height, const QString& name) {
+    CalcShape::Made place(const Reference<css::drawing::XShape>& shape,
+                          const css::awt::Size& original, double left, double top, double width,
+                          double height, const QString& name) {
         // The position below moves the anchor to the cell under the picture's corner.
         Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
             ->setPropertyValue(OUString("Anchor"), Any(view_->sheet()->getCellByPosition(0, 0)));
+        CalcShape::Made made{original, original, {pointsToHmm(left), pointsToHmm(top)}};
         if (width > 0) {
-            size.Width = pointsToHmm(width);
+            made.size.Width = pointsToHmm(width);
         }
         if (height > 0) {
-            size.Height = pointsToHmm(height);
+            made.size.Height = pointsToHmm(height);
         }
-        shape->setSize(size);
-        shape->setPosition(css::awt::Point(pointsToHmm(left), pointsToHmm(top)));
+        shape->setSize(made.size);
+        shape->setPosition(made.position);
         Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+        return made;
     }
 
     // Calc records a picture in its undo list only when its view inserts it; a picture
