@@ -397,8 +397,6 @@ private:
 };
 using SheetViewPtr = std::shared_ptr<SheetView>;
 
-class CalcShape;
-
 // Cells of a sheet by their address; Calc is asked about them only when needed, through the
 // sheet's cursor.
 class CalcRange : public Range {
