@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdint>
+
 #include <unistd.h>
 
 namespace velmora::bench {
@@ -66,6 +68,22 @@ inline void waitUntilIdle(const QByteArray& marker) {
             return;
         }
     }
+}
+
+// Messages written to offices' pipes so far, counted once the bridge has been quiet for a
+// tenth of a second (at most five seconds): the releases of what a paste let go of go out on the
+// bridge's own thread, after the paste has returned.
+inline std::uint64_t settledMessages() {
+    std::uint64_t count = unoMessagesSent();
+    for (int i = 0; i < 50; ++i) {
+        ::usleep(100 * 1000);
+        const std::uint64_t now = unoMessagesSent();
+        if (now == count) {
+            break;
+        }
+        count = now;
+    }
+    return count;
 }
 
 } // namespace velmora::bench

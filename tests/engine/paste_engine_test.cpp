@@ -397,24 +397,70 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
     }
 }
 
-// A sheet the user turns to between two photos takes the photos from the next one on, in their
-// rows.
-TEST(FolderPaste, ASheetTurnedToBetweenTwoPhotosTakesTheNextOnes) {
-    Paste run;
-    run.world.select(QStringLiteral("B3"));
-    numbered(run, 4);
-    run.ui.onProcessEvents = [&] {
-        if (run.captions.size() == 3) {
-            run.world.link().attach()->activeWorkbook()->addWorksheet();
-        }
+// What the user does in Calc between two photos is seen at the next one: a sheet added or
+// turned to takes the next photos, in their rows; rows inserted above move the photos in with
+// their cells, not the rows of those to come; another workbook turned to gives the active cell.
+TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
+    const auto book = [](Paste& r) {
+        return r.world.link().attach()->activeWorkbook();
     };
-    PasteFolder(run.engine, run);
-    run.expectEnded(false);
-    EXPECT_EQ(run.world.sheetNames().size(), 2);
-    // Rows 7 and 11, six and ten rows down (a new sheet's rows have the office's own height).
-    const QList<ShapeInfo> turned = run.world.shapes();
-    ASSERT_EQ(turned.size(), 2);
-    EXPECT_NEAR(turned[1].top / turned[0].top, 10.0 / 6.0, 0.01);
+    const struct {
+        const char* what;
+        std::function<void(Paste&)> before, between;
+        QStringList anchors; // on the sheet of Book1.xlsx in view at the end, back to front
+        bool newSheet;       // one with the office's own row height
+    } cases[] = {
+        {"a sheet added", {}, [&](Paste& r) { book(r)->addWorksheet(); }, {"$B$7", "$B$11"}, true},
+        {"another sheet turned to",
+         [&](Paste& r) {
+             book(r)->addWorksheet();
+             book(r)->worksheet(2)->activate();
+         },
+         [&](Paste& r) { book(r)->worksheet(1)->activate(); },
+         {"$B$7", "$B$11"},
+         true},
+        {"rows inserted above",
+         {},
+         [](Paste& r) { r.world.insertRows(1, 2); },
+         {"$B$5", "$B$7", "$B$7", "$B$11"},
+         false},
+        {"another workbook turned to",
+         {},
+         [](Paste& r) { r.world.addWorkbook(QStringLiteral("Other.ods")); },
+         {"$B$3", "$B$5", "$A$1", "$A$1"},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Paste run;
+        if (c.before) {
+            c.before(run);
+        }
+        run.world.select(QStringLiteral("B3"));
+        numbered(run, 4);
+        run.ui.onProcessEvents = [&] {
+            if (run.captions.size() == 3) {
+                c.between(run);
+            }
+        };
+        PasteFolder(run.engine, run);
+        run.expectEnded(false);
+        const QList<ShapeInfo> shapes = run.world.shapes(QStringLiteral("Book1.xlsx"));
+        QStringList anchors;
+        for (const ShapeInfo& picture : shapes) {
+            anchors << picture.anchor;
+            // Each at the top of its cell: two in one cell at the same height.
+            for (const ShapeInfo& other : shapes) {
+                if (other.anchor == picture.anchor) {
+                    EXPECT_NEAR(other.top, picture.top, 0.05);
+                }
+            }
+        }
+        EXPECT_EQ(anchors, c.anchors);
+        if (c.newSheet && shapes.size() == 2) { // six and ten rows down
+            EXPECT_NEAR(shapes[1].top / shapes[0].top, 10.0 / 6.0, 0.01);
+        }
+    }
 }
 
 TEST(FolderPaste, AFailureEndsTheRunKeepingWhatWasPastedAndCancelPastesNothing) {

@@ -283,6 +283,12 @@ void OfficeProcess::setRowHeight(int row, double points) {
     });
 }
 
+void OfficeProcess::insertRows(int row, int count) {
+    uno_->call([&] {
+        as<css::table::XColumnRowRange>(uno_->sheet())->getRows()->insertByIndex(row - 1, count);
+    });
+}
+
 void OfficeProcess::merge(const QString& address) {
     uno_->call([&] { as<css::util::XMergeable>(uno_->cells(address))->merge(true); });
 }

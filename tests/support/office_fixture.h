@@ -46,6 +46,8 @@ public:
     // columns 48 pt wide and rows 13.5 pt high.
     void addWorkbook(const QString& name);
     void setRowHeight(int row, double points);
+    // `count` empty rows before `row`: the cells from there on move down.
+    void insertRows(int row, int count);
     void merge(const QString& address);
     // As the user clicks: `address` selected with the cell cursor on `cursor` (a drag started
     // there; by default its first cell), or the shape of that name.

@@ -4,6 +4,7 @@
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -25,6 +26,7 @@
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/table/XCellCursor.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/view/DocumentZoomType.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
@@ -46,21 +48,6 @@ using css::uno::UNO_QUERY_THROW;
 using css::uno::UNO_SET_THROW;
 
 namespace {
-
-// Calc stores its geometry in 1/100 mm and rounds through twips.
-css::awt::Size sizeOf(const Reference<css::uno::XInterface>& object) {
-    Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
-    css::awt::Size size;
-    props->getPropertyValue(OUString("Size")) >>= size;
-    return size;
-}
-
-css::awt::Point positionOf(const Reference<css::uno::XInterface>& object) {
-    Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
-    css::awt::Point point;
-    props->getPropertyValue(OUString("Position")) >>= point;
-    return point;
-}
 
 QString nameOf(const Reference<css::uno::XInterface>& object) {
     return toQ(Reference<css::container::XNamed>(object, UNO_QUERY_THROW)->getName());
@@ -113,25 +100,37 @@ void requireSize(double points, const char* what) {
 }
 
 // Whether the view has cells selected (not pictures or other shapes).
-bool cellsSelected(const Reference<css::frame::XController>& controller) {
-    const Any selected =
-        Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)->getSelection();
+bool cellsSelected(const Reference<css::view::XSelectionSupplier>& selection) {
+    const Any selected = selection->getSelection();
     return Reference<css::sheet::XCellRangeAddressable>(selected, UNO_QUERY).is() ||
            Reference<css::sheet::XSheetCellRanges>(selected, UNO_QUERY).is();
 }
 
-// The view's cell cursor on its active sheet (column, row from 0): the active cell, which a
-// range selected from its far corner or a selected picture does not move. Calc tells it only
-// in the view's data, "zoom;sheet;tw:width;sheet 0;sheet 1;..." where each sheet's part
-// begins "column/row/" ('+' in place of '/' on large sheets).
-std::pair<sal_Int32, sal_Int32> cursorCell(const Reference<css::frame::XController>& controller) {
-    OUString data;
-    controller->getViewData() >>= data;
-    const QStringList parts = toQ(data).split(QLatin1Char(';'));
-    bool ok = parts.size() > 2;
-    const int sheet = ok ? parts[1].toInt(&ok) : 0;
-    const int first = parts.size() > 2 && parts[2].startsWith(QLatin1String("tw:")) ? 3 : 2;
-    if (ok && sheet >= 0 && first + sheet < parts.size()) {
+// What a view tells of itself in its data, read in one call: the sheet in view (from 0), how
+// many sheets its document has, and the view's cell cursor on the sheet in view (column, row
+// from 0): the active cell, which a range selected from its far corner or a selected picture
+// does not move. The data reads "zoom;sheet;tw:width;sheet 0;sheet 1;..." where each sheet's
+// part begins "column/row/" ('+' in place of '/' on large sheets).
+struct ViewPlace {
+    int sheet = -1;
+    int sheets = -1;
+    std::optional<std::pair<sal_Int32, sal_Int32>> cursor;
+
+    static ViewPlace of(const Reference<css::frame::XController>& controller) {
+        OUString data;
+        if (controller.is()) {
+            controller->getViewData() >>= data;
+        }
+        const QStringList parts = toQ(data).split(QLatin1Char(';'));
+        ViewPlace place;
+        bool ok = parts.size() > 2;
+        const int sheet = ok ? parts[1].toInt(&ok) : -1;
+        const int first = parts.size() > 2 && parts[2].startsWith(QLatin1String("tw:")) ? 3 : 2;
+        if (!ok || sheet < 0 || first + sheet >= parts.size()) {
+            return place;
+        }
+        place.sheet = sheet;
+        place.sheets = static_cast<int>(parts.size()) - first;
         static const QRegularExpression separator(QStringLiteral("[/+]"));
         const QStringList fields = parts[first + sheet].split(separator);
         bool column = false;
@@ -139,12 +138,20 @@ std::pair<sal_Int32, sal_Int32> cursorCell(const Reference<css::frame::XControll
         const int x = fields.value(0).toInt(&column);
         const int y = fields.value(1).toInt(&row);
         if (column && row && x >= 0 && y >= 0) {
-            return {x, y};
+            place.cursor = {x, y};
         }
+        return place;
     }
-    // A view that does not tell: the selection's corner stands in for the cursor.
-    const Any selected =
-        Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)->getSelection();
+};
+
+// The active cell of a view, from its data; a view that does not tell it gives the corner of
+// its selection instead.
+std::pair<sal_Int32, sal_Int32> cursorCell(const ViewPlace& place,
+                                           const Reference<css::view::XSelectionSupplier>& view) {
+    if (place.cursor) {
+        return *place.cursor;
+    }
+    const Any selected = view->getSelection();
     Reference<css::sheet::XCellRangeAddressable> range(selected, UNO_QUERY);
     if (!range.is()) {
         Reference<css::sheet::XSheetCellRanges> ranges(selected, UNO_QUERY);
@@ -159,13 +166,85 @@ std::pair<sal_Int32, sal_Int32> cursorCell(const Reference<css::frame::XControll
     return {a.StartColumn, a.StartRow};
 }
 
-// A sheet with its document, and what is looked up from them once, when first needed: the
-// document's controller and the sheet's draw page. The objects made from one sheet share it;
-// a caller that wants them looked up afresh asks for the sheet again.
-struct SheetView {
-    Reference<css::frame::XModel> model;
-    Reference<css::sheet::XSpreadsheet> sheet;
+css::table::CellRangeAddress cellRange(sal_Int32 column, sal_Int32 row) {
+    css::table::CellRangeAddress a;
+    a.StartColumn = a.EndColumn = column;
+    a.StartRow = a.EndRow = row;
+    return a;
+}
 
+bool sameCells(const css::table::CellRangeAddress& a, const css::table::CellRangeAddress& b) {
+    return a.StartColumn == b.StartColumn && a.StartRow == b.StartRow &&
+           a.EndColumn == b.EndColumn && a.EndRow == b.EndRow;
+}
+
+int columnOf(const QString& letters) {
+    int column = 0;
+    for (const QChar c : letters) {
+        column = column * 26 + (c.unicode() - u'A' + 1);
+    }
+    return column - 1;
+}
+
+// "B3", "$B$3" or "$B$3:D9" in capitals, in order and within `extent`: the cells it names.
+// Anything else is for Calc to read.
+std::optional<css::table::CellRangeAddress>
+plainAddress(const QString& text, const css::table::CellRangeAddress& extent) {
+    static const QRegularExpression plain(QStringLiteral(
+        "^\\$?([A-Z]{1,3})\\$?([1-9][0-9]{0,6})(?::\\$?([A-Z]{1,3})\\$?([1-9][0-9]{0,6}))?$"));
+    const auto match = plain.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    css::table::CellRangeAddress a =
+        cellRange(columnOf(match.captured(1)), match.captured(2).toInt() - 1);
+    if (match.hasCaptured(3)) {
+        a.EndColumn = columnOf(match.captured(3));
+        a.EndRow = match.captured(4).toInt() - 1;
+    }
+    if (a.EndColumn < a.StartColumn || a.EndRow < a.StartRow || a.EndColumn > extent.EndColumn ||
+        a.EndRow > extent.EndRow) {
+        return std::nullopt;
+    }
+    return a;
+}
+
+// A sheet with its document, and what is looked up from them once, when first needed: the
+// document's controller, the sheet's draw page, a cell cursor on it. The objects made from one
+// sheet share it; a caller that wants them looked up afresh asks for the sheet again.
+class SheetView {
+public:
+    // The sheet itself.
+    SheetView(Reference<css::frame::XModel> document, Reference<css::sheet::XSpreadsheet> sheet)
+        : model(std::move(document)), sheet_(std::move(sheet)) {}
+    // The sheet `controller` shows: where its view showed it when asked (`place`), and looked
+    // up from there when first needed.
+    SheetView(Reference<css::frame::XModel> document, Reference<css::frame::XController> controller,
+              const ViewPlace& place)
+        : model(std::move(document)), found(place), controller_(std::move(controller)) {}
+
+    // The sheet `controller` shows now.
+    static std::shared_ptr<SheetView> active(const Reference<css::frame::XModel>& model,
+                                             Reference<css::frame::XController> controller) {
+        auto view = std::make_shared<SheetView>(model, std::move(controller), ViewPlace{});
+        const auto& spreadsheetView = view->view(); // fails without a window
+        view->found = ViewPlace::of(view->controller());
+        view->sheet_.set(spreadsheetView->getActiveSheet(), UNO_SET_THROW);
+        return view;
+    }
+
+    const Reference<css::frame::XModel> model;
+    // For a sheet found in view: the sheet in view and the sheet count then.
+    ViewPlace found;
+
+    const Reference<css::sheet::XSpreadsheet>& sheet() {
+        if (!sheet_.is()) {
+            Reference<css::sheet::XSpreadsheetDocument> document(model, UNO_QUERY_THROW);
+            Reference<css::container::XIndexAccess> sheets(document->getSheets(), UNO_QUERY_THROW);
+            sheet_.set(sheets->getByIndex(found.sheet), UNO_QUERY_THROW);
+        }
+        return sheet_;
+    }
     const Reference<css::frame::XController>& controller() {
         if (!controller_.is()) {
             controller_ = model->getCurrentController();
@@ -182,144 +261,231 @@ struct SheetView {
         }
         return view_;
     }
-    // Its name when first asked: the sheet's name while the link holds it.
-    const QString& name() {
-        if (!name_) {
-            name_ = nameOf(sheet);
+    const Reference<css::view::XSelectionSupplier>& selection() {
+        if (!selection_.is()) {
+            selection_.set(controller(), UNO_QUERY_THROW);
         }
-        return *name_;
+        return selection_;
     }
+    QString name() { return nameOf(sheet()); }
     const Reference<css::drawing::XDrawPage>& page() {
         if (!page_.is()) {
-            Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
+            Reference<css::drawing::XDrawPageSupplier> supplier(sheet(), UNO_QUERY_THROW);
             page_.set(supplier->getDrawPage(), UNO_SET_THROW);
         }
         return page_;
     }
+    // Where the sheet stands among its document's sheets now (from 0).
+    sal_Int32 index() { return whole().getRangeAddress().Sheet; }
+    // Whether its window, whose data read `place`, shows it.
+    bool inView(const ViewPlace& place) {
+        if (place.sheet >= 0) {
+            return place.sheet == index();
+        }
+        // Calc makes a new object for a sheet each time it is asked: compared by name.
+        return nameOf(view()->getActiveSheet()) == name();
+    }
+    // Every cell of the sheet, as first read.
+    const css::table::CellRangeAddress& extent() {
+        if (!extent_) {
+            extent_ = whole().getRangeAddress();
+        }
+        return *extent_;
+    }
 
-    // The active sheet of `model`'s view.
-    static std::shared_ptr<SheetView> active(const Reference<css::frame::XModel>& model) {
-        auto view = std::make_shared<SheetView>();
-        view->model = model;
-        view->sheet.set(view->view()->getActiveSheet(), UNO_SET_THROW);
-        return view;
+    // The cells an address names on this sheet. A plain one is read here, anything else by
+    // Calc (which refuses what it cannot read).
+    css::table::CellRangeAddress cells(const QString& address) {
+        if (auto plain = plainAddress(address, extent())) {
+            return *plain;
+        }
+        Reference<css::table::XCellRange> range;
+        try {
+            range = sheet()->getCellRangeByName(toOU(address));
+        } catch (const css::uno::RuntimeException&) {
+        }
+        if (!range.is()) {
+            throw SpreadsheetError(
+                QStringLiteral("Calc cannot read the cell address \"%1\"").arg(address));
+        }
+        return addressOf(range);
+    }
+
+    struct Geometry {
+        css::awt::Point position;
+        css::awt::Size size;
+    };
+    Geometry geometry(const css::table::CellRangeAddress& cells) {
+        css::uno::Sequence<OUString> names(2);
+        names.getArray()[0] = OUString("Position");
+        names.getArray()[1] = OUString("Size");
+        const auto values = cursorOn(cells).properties->getPropertyValues(names);
+        Geometry geometry;
+        values[0] >>= geometry.position;
+        values[1] >>= geometry.size;
+        return geometry;
+    }
+    // The merged area the cell is part of (itself when it is none).
+    css::table::CellRangeAddress mergedArea(sal_Int32 column, sal_Int32 row) {
+        const auto& cursor = cursorOn(cellRange(column, row));
+        cursor.sheetCursor->collapseToMergedArea();
+        return cursor.address->getRangeAddress();
+    }
+    void select(const css::table::CellRangeAddress& cells) {
+        selection()->select(Any(cursorOn(cells).sheetCursor));
     }
 
 private:
+    // One cursor per sheet does the work of every range on it: each range is a new object for
+    // Calc to make, ask for its interfaces and let go again.
+    struct Cursor {
+        Reference<css::sheet::XSheetCellCursor> sheetCursor;
+        Reference<css::table::XCellCursor> moves;
+        Reference<css::sheet::XCellRangeAddressable> address;
+        Reference<css::beans::XMultiPropertySet> properties;
+    };
+
+    css::sheet::XCellRangeAddressable& whole() {
+        if (!whole_.is()) {
+            whole_.set(sheet(), UNO_QUERY_THROW);
+        }
+        return *whole_;
+    }
+
+    // The cursor on exactly `cells`. It is asked where it is first: Calc moves it with its
+    // cells when rows or columns are inserted or deleted.
+    const Cursor& cursorOn(const css::table::CellRangeAddress& cells) {
+        if (!cursor_.sheetCursor.is()) {
+            cursor_.sheetCursor.set(sheet()->createCursor(), UNO_SET_THROW);
+            cursor_.moves.set(cursor_.sheetCursor, UNO_QUERY_THROW);
+            cursor_.address.set(cursor_.sheetCursor, UNO_QUERY_THROW);
+            cursor_.properties.set(cursor_.sheetCursor, UNO_QUERY_THROW);
+        }
+        auto now = cursor_.address->getRangeAddress();
+        if (sameCells(now, cells)) {
+            return cursor_;
+        }
+        if (now.StartColumn != cells.StartColumn || now.StartRow != cells.StartRow) {
+            // One cell always fits where it goes; a larger cursor might not.
+            if (now.EndColumn != now.StartColumn || now.EndRow != now.StartRow) {
+                cursor_.sheetCursor->collapseToSize(1, 1);
+                now.EndColumn = now.StartColumn;
+                now.EndRow = now.StartRow;
+            }
+            cursor_.moves->gotoOffset(cells.StartColumn - now.StartColumn,
+                                      cells.StartRow - now.StartRow);
+            now.EndColumn += cells.StartColumn - now.StartColumn;
+            now.EndRow += cells.StartRow - now.StartRow;
+            now.StartColumn = cells.StartColumn;
+            now.StartRow = cells.StartRow;
+        }
+        if (!sameCells(now, cells)) {
+            cursor_.sheetCursor->collapseToSize(cells.EndColumn - cells.StartColumn + 1,
+                                                cells.EndRow - cells.StartRow + 1);
+        }
+        return cursor_;
+    }
+
+    Reference<css::sheet::XSpreadsheet> sheet_;
     Reference<css::frame::XController> controller_;
     Reference<css::sheet::XSpreadsheetView> view_;
+    Reference<css::view::XSelectionSupplier> selection_;
     Reference<css::drawing::XDrawPage> page_;
-    std::optional<QString> name_;
+    Reference<css::sheet::XCellRangeAddressable> whole_;
+    std::optional<css::table::CellRangeAddress> extent_;
+    Cursor cursor_;
 };
 using SheetViewPtr = std::shared_ptr<SheetView>;
 
-class CalcShape;
-
+// Cells of a sheet by their address; Calc is asked about them only when needed, through the
+// sheet's cursor.
 class CalcRange : public Range {
 public:
     CalcRange(std::shared_ptr<Session> session, SheetViewPtr view,
-              Reference<css::table::XCellRange> range)
-        : session_(std::move(session)), view_(std::move(view)), range_(std::move(range)) {}
+              const css::table::CellRangeAddress& cells)
+        : session_(std::move(session)), view_(std::move(view)), cells_(cells) {}
 
     QString address() override {
-        return session_->call("read a cell address", [&] {
-            const auto a = rangeAddress();
-            QString text = cellAddress(a.StartColumn, a.StartRow);
-            if (a.EndColumn != a.StartColumn || a.EndRow != a.StartRow) {
-                text += QLatin1Char(':') + cellAddress(a.EndColumn, a.EndRow);
-            }
-            return text;
-        });
+        QString text = cellAddress(cells_.StartColumn, cells_.StartRow);
+        if (cells_.EndColumn != cells_.StartColumn || cells_.EndRow != cells_.StartRow) {
+            text += QLatin1Char(':') + cellAddress(cells_.EndColumn, cells_.EndRow);
+        }
+        return text;
     }
-    int row() override {
-        return session_->call("read a cell row", [&] { return rangeAddress().StartRow + 1; });
-    }
-    int column() override {
-        return session_->call("read a cell column", [&] { return rangeAddress().StartColumn + 1; });
-    }
+    int row() override { return cells_.StartRow + 1; }
+    int column() override { return cells_.StartColumn + 1; }
     int mergeAreaRows() override {
-        return session_->call("read a merged area", [&] {
-            const auto a = mergeArea();
-            return a.EndRow - a.StartRow + 1;
-        });
+        const auto& a = mergeArea();
+        return a.EndRow - a.StartRow + 1;
     }
     int mergeAreaColumns() override {
-        return session_->call("read a merged area", [&] {
-            const auto a = mergeArea();
-            return a.EndColumn - a.StartColumn + 1;
-        });
+        const auto& a = mergeArea();
+        return a.EndColumn - a.StartColumn + 1;
     }
-    double left() override { return hmmToPoints(position().X); }
-    double top() override { return hmmToPoints(position().Y); }
-    double width() override { return hmmToPoints(size().Width); }
-    double height() override { return hmmToPoints(size().Height); }
+    double left() override { return hmmToPoints(geometry().position.X); }
+    double top() override { return hmmToPoints(geometry().position.Y); }
+    double width() override { return hmmToPoints(geometry().size.Width); }
+    double height() override { return hmmToPoints(geometry().size.Height); }
     void select() override {
         session_->call("select a cell", [&] {
             session_->deferredSelection().drop();
-            Reference<css::view::XSelectionSupplier> selection(view_->controller(),
-                                                               UNO_QUERY_THROW);
-            selection->select(Any(range_));
+            view_->select(cells_);
         });
     }
 
 private:
-    // A range keeps the cells it was made for, and their place and size as first read, while
-    // the link holds it: a paste holds one only while it places one photo.
-    const css::awt::Point& position() {
-        if (!position_) {
-            position_ = session_->call("read a cell position", [&] { return positionOf(range_); });
+    // A range keeps its place and size, and its merged area, as first read while the link
+    // holds it: a paste holds one only while it places one photo.
+    const SheetView::Geometry& geometry() {
+        if (!geometry_) {
+            geometry_ = session_->call("read a cell's place and size",
+                                       [&] { return view_->geometry(cells_); });
         }
-        return *position_;
+        return *geometry_;
     }
-    const css::awt::Size& size() {
-        if (!size_) {
-            size_ = session_->call("read a cell size", [&] { return sizeOf(range_); });
-        }
-        return *size_;
-    }
-    const css::table::CellRangeAddress& rangeAddress() {
-        if (!address_) {
-            address_ = addressOf(range_);
-        }
-        return *address_;
-    }
+    // A range is asked for its first cell's.
     const css::table::CellRangeAddress& mergeArea() {
         if (!merge_) {
-            const auto& a = rangeAddress();
-            // A cell is its own corner; a range is asked for its first cell.
-            Reference<css::sheet::XSheetCellRange> corner(
-                a.StartColumn == a.EndColumn && a.StartRow == a.EndRow
-                    ? range_
-                    : view_->sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.StartColumn,
-                                                           a.StartRow),
-                UNO_QUERY_THROW);
-            auto cursor = view_->sheet->createCursorByRange(corner);
-            cursor->collapseToMergedArea();
-            merge_ = addressOf(cursor);
+            merge_ = session_->call("read a merged area", [&] {
+                return view_->mergedArea(cells_.StartColumn, cells_.StartRow);
+            });
         }
         return *merge_;
     }
 
     std::shared_ptr<Session> session_;
     SheetViewPtr view_;
-    Reference<css::table::XCellRange> range_;
-    std::optional<css::table::CellRangeAddress> address_;
+    const css::table::CellRangeAddress cells_;
     std::optional<css::table::CellRangeAddress> merge_;
-    std::optional<css::awt::Point> position_;
-    std::optional<css::awt::Size> size_;
+    std::optional<SheetView::Geometry> geometry_;
 };
 
+// A shape keeps its size, place and name as it last read or set them: a paste holds one only
+// while it places one photo, and reads back what it has just set.
 class CalcShape : public Shape {
 public:
-    // `original`: the picture's own size when the caller has just read it.
+    // What the link knows of a picture it has just made: its own size, and the size and place
+    // it gave it.
+    struct Made {
+        css::awt::Size original;
+        css::awt::Size size;
+        css::awt::Point position;
+    };
     CalcShape(std::shared_ptr<Session> session, SheetViewPtr view,
-              Reference<css::drawing::XShape> shape,
-              std::optional<css::awt::Size> original = std::nullopt)
-        : session_(std::move(session)), view_(std::move(view)), shape_(std::move(shape)),
-          original_(original) {}
+              Reference<css::drawing::XShape> shape, std::optional<Made> made = std::nullopt)
+        : session_(std::move(session)), view_(std::move(view)), shape_(std::move(shape)) {
+        if (made) {
+            original_ = made->original;
+            size_ = made->size;
+            position_ = made->position;
+        }
+    }
 
     QString name() override {
-        return session_->call("read a picture name", [&] { return nameOf(shape_); });
+        if (!name_) {
+            name_ = session_->call("read a picture name", [&] { return nameOf(shape_); });
+        }
+        return *name_;
     }
     void setName(const QString& name) override {
         // Calc would take an empty name; the automation model refuses it.
@@ -330,6 +496,7 @@ public:
             Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
             named->setName(toOU(name));
             const QString given = toQ(named->getName());
+            name_ = given;
             session_->shapes().renamed(shape_, given);
             if (given != name) {
                 throw SpreadsheetError(
@@ -340,12 +507,10 @@ public:
     void select() override {
         session_->call("select a picture", [&] {
             if (session_->screenUpdatingOff()) {
-                session_->deferredSelection().defer({view_->model, view_->name(), shape_});
+                session_->deferredSelection().defer({view_->model, view_->sheet(), shape_});
                 return;
             }
-            Reference<css::view::XSelectionSupplier> selection(view_->controller(),
-                                                               UNO_QUERY_THROW);
-            selection->select(Any(shape_));
+            view_->selection()->select(Any(shape_));
         });
     }
     void scaleHeight(float factor, bool relativeToOriginal) override {
@@ -365,7 +530,7 @@ public:
         requireSize(points, "A width");
         const bool locked = lockAspectRatio();
         session_->call("size a picture", [&] {
-            const auto before = shape_->getSize();
+            const auto before = this->size();
             auto size = before;
             if (locked && size.Width > 0) {
                 size.Height =
@@ -379,7 +544,7 @@ public:
         requireSize(points, "A height");
         const bool locked = lockAspectRatio();
         session_->call("size a picture", [&] {
-            const auto before = shape_->getSize();
+            const auto before = this->size();
             auto size = before;
             if (locked && size.Height > 0) {
                 size.Width =
@@ -389,15 +554,9 @@ public:
             resize(before, size);
         });
     }
-    double left() override {
-        return session_->call("read a picture position",
-                              [&] { return hmmToPoints(shape_->getPosition().X); });
-    }
+    double left() override { return hmmToPoints(position().X); }
     void setLeft(double points) override { move(&points, nullptr, false); }
-    double top() override {
-        return session_->call("read a picture position",
-                              [&] { return hmmToPoints(shape_->getPosition().Y); });
-    }
+    double top() override { return hmmToPoints(position().Y); }
     void setTop(double points) override { move(nullptr, &points, false); }
     void incrementLeft(double points) override { move(&points, nullptr, true); }
     void incrementTop(double points) override { move(nullptr, &points, true); }
@@ -410,12 +569,18 @@ public:
     }
 
 private:
-    // The size as last read; read again after the link changes it.
     const css::awt::Size& size() {
         if (!size_) {
             size_ = session_->call("read a picture size", [&] { return shape_->getSize(); });
         }
         return *size_;
+    }
+    const css::awt::Point& position() {
+        if (!position_) {
+            position_ =
+                session_->call("read a picture position", [&] { return shape_->getPosition(); });
+        }
+        return *position_;
     }
 
     bool isPictureShape() {
@@ -441,7 +606,7 @@ private:
                 QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
         }
         session_->call("scale a picture", [&] {
-            const auto before = shape_->getSize();
+            const auto before = this->size();
             const auto base = relativeToOriginal ? originalSize() : before;
             auto size = before;
             if (horizontal) {
@@ -460,7 +625,7 @@ private:
             }
         }
         session_->call("move a picture", [&] {
-            const auto before = shape_->getPosition();
+            const auto before = this->position();
             auto position = before;
             if (left != nullptr) {
                 position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
@@ -471,15 +636,16 @@ private:
             // A visible office redraws the picture for every move, also for none.
             if (position != before) {
                 shape_->setPosition(position);
+                position_ = position;
             }
         });
     }
 
     // Inside a call: a visible office redraws the picture for every resize, also for none.
     void resize(const css::awt::Size& before, const css::awt::Size& size) {
-        size_.reset();
         if (size != before) {
             shape_->setSize(size);
+            size_ = size;
         }
     }
 
@@ -503,13 +669,14 @@ private:
     Reference<css::drawing::XShape> shape_;
     std::optional<css::awt::Size> original_;
     std::optional<css::awt::Size> size_;
+    std::optional<css::awt::Point> position_;
+    std::optional<QString> name_;
 };
 
 class CalcWorksheet : public Worksheet {
 public:
     CalcWorksheet(std::shared_ptr<Session> session, SheetViewPtr view)
-        : session_(std::move(session)), view_(std::move(view)), model_(view_->model),
-          sheet_(view_->sheet) {}
+        : session_(std::move(session)), view_(std::move(view)) {}
 
     void activate() override {
         session_->call("activate a worksheet", [&] {
@@ -517,17 +684,18 @@ public:
             if (controller.is() && controller->getFrame().is()) {
                 controller->getFrame()->activate();
             }
-            view_->view()->setActiveSheet(sheet_);
+            view_->view()->setActiveSheet(view_->sheet());
             // Another sheet in view drops the selection of a picture on the one before.
-            session_->deferredSelection().dropUnlessOn(model_, view_->name());
+            session_->deferredSelection().dropUnlessOn(
+                view_->model, [&](const auto& sheet) { return nameOf(sheet) == view_->name(); });
         });
     }
     QString name() override {
-        return session_->call("read a worksheet name", [&] { return nameOf(sheet_); });
+        return session_->call("read a worksheet name", [&] { return view_->name(); });
     }
     void setName(const QString& name) override {
         session_->call("rename a worksheet", [&] {
-            Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
+            Reference<css::container::XNamed> named(view_->sheet(), UNO_QUERY_THROW);
             named->setName(toOU(name));
             if (toQ(named->getName()) != name) {
                 throw SpreadsheetError(
@@ -540,16 +708,7 @@ public:
             throw SpreadsheetError(QStringLiteral("An empty cell address"));
         }
         return session_->call("find a cell", [&]() -> RangePtr {
-            Reference<css::table::XCellRange> range;
-            try {
-                range = sheet_->getCellRangeByName(toOU(address));
-            } catch (const css::uno::RuntimeException&) {
-            }
-            if (!range.is()) {
-                throw SpreadsheetError(
-                    QStringLiteral("Calc cannot read the cell address \"%1\"").arg(address));
-            }
-            return std::make_shared<CalcRange>(session_, view_, range);
+            return std::make_shared<CalcRange>(session_, view_, view_->cells(address));
         });
     }
     int shapeCount() override {
@@ -587,10 +746,10 @@ public:
             if (!shape.is()) {
                 shape = insertThroughApi(graphic, page);
             }
-            css::awt::Size original;
+            CalcShape::Made made;
             try {
-                original = CalcShape::graphicSize(graphic);
-                place(shape, original, left, top, width, height, name);
+                made =
+                    place(shape, CalcShape::graphicSize(graphic), left, top, width, height, name);
                 if (appended) {
                     session_->shapes().appended(page, before, shape, name);
                 }
@@ -602,7 +761,7 @@ public:
                 }
                 throw;
             }
-            return std::make_shared<CalcShape>(session_, view_, shape, original);
+            return std::make_shared<CalcShape>(session_, view_, shape, made);
         });
     }
     ShapePtr picture(const QString& name) override {
@@ -651,20 +810,23 @@ private:
     }
 
     // Anchored to a cell at its place, at its own size where width or height is 0, and named.
-    void place(const Reference<css::drawing::XShape>& shape, css::awt::Size size, double left,
-               double top, double width, double height, const QString& name) {
+    CalcShape::Made place(const Reference<css::drawing::XShape>& shape,
+                          const css::awt::Size& original, double left, double top, double width,
+                          double height, const QString& name) {
         // The position below moves the anchor to the cell under the picture's corner.
         Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-            ->setPropertyValue(OUString("Anchor"), Any(sheet_->getCellByPosition(0, 0)));
+            ->setPropertyValue(OUString("Anchor"), Any(view_->sheet()->getCellByPosition(0, 0)));
+        CalcShape::Made made{original, original, {pointsToHmm(left), pointsToHmm(top)}};
         if (width > 0) {
-            size.Width = pointsToHmm(width);
+            made.size.Width = pointsToHmm(width);
         }
         if (height > 0) {
-            size.Height = pointsToHmm(height);
+            made.size.Height = pointsToHmm(height);
         }
-        shape->setSize(size);
-        shape->setPosition(css::awt::Point(pointsToHmm(left), pointsToHmm(top)));
+        shape->setSize(made.size);
+        shape->setPosition(made.position);
         Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+        return made;
     }
 
     // Calc records a picture in its undo list only when its view inserts it; a picture
@@ -677,20 +839,19 @@ private:
             return {};
         }
         const auto frame = controller->getFrame();
-        // Calc makes a new object for a sheet each time it is asked: compared by name.
-        if (!frame.is() || nameOf(view_->view()->getActiveSheet()) != view_->name()) {
+        const auto place = ViewPlace::of(controller);
+        if (!frame.is() || !view_->inView(place)) {
             return {};
         }
         Reference<css::frame::XDispatchProvider> provider(frame, UNO_QUERY);
         if (!provider.is()) {
             return {};
         }
-        if (!cellsSelected(controller)) {
+        if (!cellsSelected(view_->selection())) {
             // With a picture selected the command would put the new graphic into it, and with
             // another shape selected into its fill: back to the active cell first.
-            const auto [column, row] = cursorCell(controller);
-            Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
-                ->select(Any(sheet_->getCellRangeByPosition(column, row, column, row)));
+            const auto [column, row] = cursorCell(place, view_->selection());
+            view_->select(cellRange(column, row));
         }
         const sal_Int32 before = page->getCount();
         css::uno::Sequence<css::beans::PropertyValue> args(2);
@@ -714,7 +875,7 @@ private:
     Reference<css::drawing::XShape>
     insertThroughApi(const Reference<css::graphic::XGraphic>& graphic,
                      const Reference<css::drawing::XDrawPage>& page) {
-        Reference<css::lang::XMultiServiceFactory> factory(model_, UNO_QUERY_THROW);
+        Reference<css::lang::XMultiServiceFactory> factory(view_->model, UNO_QUERY_THROW);
         Reference<css::drawing::XShape> shape(
             factory->createInstance(OUString("com.sun.star.drawing.GraphicObjectShape")),
             UNO_QUERY_THROW);
@@ -771,8 +932,6 @@ private:
 
     std::shared_ptr<Session> session_;
     SheetViewPtr view_;
-    Reference<css::frame::XModel> model_;
-    Reference<css::sheet::XSpreadsheet> sheet_;
 };
 
 class CalcWorkbook : public Workbook {
@@ -784,23 +943,28 @@ public:
         return session_->call("read a workbook name",
                               [&] { return Session::documentName(model_); });
     }
-    // The sheet in view now. While it is the one found before, in the same window, its view,
-    // draw page and name are not looked up again (a paste run asks once per photo).
+    // The sheet in view now. While the same window shows the sheet at the same place among as
+    // many sheets as when it was found, it is that sheet (Calc's view data tells both in one
+    // call), and what was looked up for it is not looked up again: a paste run asks once per
+    // photo.
     WorksheetPtr activeSheet() override {
         return session_->call("find the active worksheet", [&] {
+            auto controller = model_->getCurrentController();
+            if (session_->screenUpdatingOff()) {
+                session_->windows().seen(model_, controller);
+            }
             // The same window is the same proxy: compared without asking the office.
-            if (active_ && active_->controller().get() == model_->getCurrentController().get()) {
-                Reference<css::sheet::XSpreadsheet> sheet(active_->view()->getActiveSheet(),
-                                                          UNO_SET_THROW);
-                // Calc makes a new object for a sheet each time it is asked: compared by name.
-                if (nameOf(sheet) != active_->name()) {
+            if (active_ && active_->controller().get() == controller.get()) {
+                const auto place = ViewPlace::of(controller);
+                if (place.sheet < 0 || place.sheet != active_->found.sheet ||
+                    place.sheets != active_->found.sheets) {
                     active_.reset();
                 }
             } else {
                 active_.reset();
             }
             if (!active_) {
-                active_ = SheetView::active(model_);
+                active_ = SheetView::active(model_, std::move(controller));
             }
             return std::make_shared<CalcWorksheet>(session_, active_);
         });
@@ -815,8 +979,9 @@ public:
                 throw SpreadsheetError(QStringLiteral("There is no worksheet %1").arg(index));
             }
             return std::make_shared<CalcWorksheet>(
-                session_, sheetView(Reference<css::sheet::XSpreadsheet>(all->getByIndex(index - 1),
-                                                                        UNO_QUERY_THROW)));
+                session_, std::make_shared<SheetView>(
+                              model_, Reference<css::sheet::XSpreadsheet>(
+                                          all->getByIndex(index - 1), UNO_QUERY_THROW)));
         });
     }
     WorksheetPtr addWorksheet() override {
@@ -842,17 +1007,12 @@ public:
                                                       UNO_QUERY_THROW);
             viewOf(model_)->setActiveSheet(sheet);
             session_->deferredSelection().drop();
-            return std::make_shared<CalcWorksheet>(session_, sheetView(sheet));
+            return std::make_shared<CalcWorksheet>(session_,
+                                                   std::make_shared<SheetView>(model_, sheet));
         });
     }
 
 private:
-    SheetViewPtr sheetView(Reference<css::sheet::XSpreadsheet> sheet) {
-        auto view = std::make_shared<SheetView>();
-        view->model = model_;
-        view->sheet = std::move(sheet);
-        return view;
-    }
     Reference<css::container::XIndexAccess> sheets() {
         Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
         return Reference<css::container::XIndexAccess>(document->getSheets(), UNO_QUERY_THROW);
@@ -867,12 +1027,21 @@ class CalcApplication : public Application {
 public:
     explicit CalcApplication(std::shared_ptr<Session> session) : session_(std::move(session)) {}
 
+    // The active cell of the workbook in view; its sheet is looked up only when the cell is
+    // asked more than where it is.
     RangePtr activeCell() override {
         return session_->call("find the active cell", [&] {
-            auto view = SheetView::active(activeModel(*session_));
-            const auto [column, row] = cursorCell(view->controller());
-            auto cell = view->sheet->getCellRangeByPosition(column, row, column, row);
-            return std::make_shared<CalcRange>(session_, std::move(view), std::move(cell));
+            auto model = activeModel(*session_);
+            auto controller = session_->windows().of(model);
+            if (!controller.is()) {
+                controller = model->getCurrentController();
+            }
+            const auto place = ViewPlace::of(controller);
+            auto view = place.sheet >= 0
+                            ? std::make_shared<SheetView>(model, std::move(controller), place)
+                            : SheetView::active(model, std::move(controller));
+            const auto [column, row] = cursorCell(place, view->selection());
+            return std::make_shared<CalcRange>(session_, std::move(view), cellRange(column, row));
         });
     }
     RangePtr range(const QString& address) override { return activeWorksheet()->range(address); }
@@ -882,10 +1051,14 @@ public:
                 QStringLiteral("There is no cell at row %1, column %2").arg(row).arg(column));
         }
         return session_->call("find a cell", [&] {
-            auto view = SheetView::active(activeModel(*session_));
-            auto range =
-                view->sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1);
-            return std::make_shared<CalcRange>(session_, std::move(view), std::move(range));
+            const auto model = activeModel(*session_);
+            auto view = SheetView::active(model, model->getCurrentController());
+            const auto cell = cellRange(column - 1, row - 1);
+            if (cell.EndColumn > view->extent().EndColumn || cell.EndRow > view->extent().EndRow) {
+                throw SpreadsheetError(
+                    QStringLiteral("There is no cell at row %1, column %2").arg(row).arg(column));
+            }
+            return std::make_shared<CalcRange>(session_, std::move(view), cell);
         });
     }
     int workbookCount() override {
@@ -917,6 +1090,7 @@ public:
     void setScreenUpdating(bool on) override {
         // A run starts or ends here; whatever the user did in Calc meanwhile is read afresh.
         session_->shapes().clear();
+        session_->windows().clear();
         if (on) {
             session_->unlockDocuments();
         } else {

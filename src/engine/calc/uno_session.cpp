@@ -496,6 +496,7 @@ void Session::releaseReferences() {
     holdLocks(false);
     aspectLocks_.clear();
     shapes_.clear();
+    windows_.clear();
     deferredSelection_.drop();
     dispatchHelper_.clear();
     if (office_->activeCalls == 0) {

@@ -13,11 +13,13 @@
 #include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XDispatchHelper.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
@@ -91,14 +93,17 @@ class DeferredSelection {
 public:
     struct Picture {
         Reference<css::frame::XModel> model;
-        QString sheet;
+        Reference<css::sheet::XSpreadsheet> sheet;
         Reference<css::drawing::XShape> shape;
     };
     void defer(Picture picture) { picture_ = std::move(picture); }
     void drop() { picture_.reset(); }
-    // Another sheet in view drops the selection of a picture on the one before.
-    void dropUnlessOn(const Reference<css::frame::XModel>& model, const QString& sheet) {
-        if (picture_ && (picture_->model != model || picture_->sheet != sheet)) {
+    // Another sheet in view drops the selection of a picture on the one before. Calc makes a
+    // new object for a sheet each time it is asked: `sameSheet` tells whether the picture's
+    // sheet is the one in view.
+    template <class SameSheet>
+    void dropUnlessOn(const Reference<css::frame::XModel>& model, SameSheet sameSheet) {
+        if (picture_ && (picture_->model != model || !sameSheet(picture_->sheet))) {
             picture_.reset();
         }
     }
@@ -106,6 +111,35 @@ public:
 
 private:
     std::optional<Picture> picture_;
+};
+
+// The window each workbook showed when the link last looked during a run (screen updating
+// off): a paste run looks at its workbook's once per photo, to find the sheet in view, and
+// reads the active cell of that workbook from the same window within the photo.
+class Windows {
+public:
+    Reference<css::frame::XController> of(const Reference<css::frame::XModel>& model) const {
+        for (const auto& [known, controller] : seen_) {
+            if (known.get() == model.get()) {
+                return controller;
+            }
+        }
+        return {};
+    }
+    void seen(const Reference<css::frame::XModel>& model,
+              const Reference<css::frame::XController>& controller) {
+        for (auto& [known, window] : seen_) {
+            if (known.get() == model.get()) {
+                window = controller;
+                return;
+            }
+        }
+        seen_.emplace_back(model, controller);
+    }
+    void clear() { seen_.clear(); }
+
+private:
+    std::vector<std::pair<Reference<css::frame::XModel>, Reference<css::frame::XController>>> seen_;
 };
 
 // The one bridge of this process to one office process. The UNO runtime keeps one proxy per
@@ -178,6 +212,7 @@ public:
     AspectLocks& aspectLocks() { return aspectLocks_; }
     ShapeDirectory& shapes() { return shapes_; }
     DeferredSelection& deferredSelection() { return deferredSelection_; }
+    Windows& windows() { return windows_; }
     static QString documentName(const Reference<css::frame::XModel>& model);
     // Stable across attaches: the URL, or the title while unsaved.
     static QString documentKey(const Reference<css::frame::XModel>& model);
@@ -235,6 +270,7 @@ private:
     AspectLocks aspectLocks_;
     ShapeDirectory shapes_;
     DeferredSelection deferredSelection_;
+    Windows windows_;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
     std::vector<Reference<css::frame::XModel>> locked_;
     bool holdsLocks_ = false;
