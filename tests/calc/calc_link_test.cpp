@@ -102,12 +102,16 @@ TEST(CalcLink, AttachClearsWhatAKilledRunLeftAndNothingElse) {
     office.beginWork(book1, {});
     office.beginWork(book2, QStringLiteral("Macro"));
     office.beginWork(book1, QStringLiteral("Velmora"));
+    office.showPictures(book1, false); // hidden by the killed run
+    office.showPictures(book2, false); // by the user
     const auto link = office.makeLink();
     auto app = link->attach();
     EXPECT_FALSE(office.inUndoContext(book1));
     EXPECT_TRUE(office.locked(book1)) << "another program's lock went too";
+    EXPECT_TRUE(office.picturesShown(book1));
     EXPECT_TRUE(office.inUndoContext(book2));
     EXPECT_TRUE(office.locked(book2));
+    EXPECT_FALSE(office.picturesShown(book2));
     office.endWork(book1, false);
     office.endWork(book2, true);
     ASSERT_FALSE(office.locked(book1) || office.locked(book2));

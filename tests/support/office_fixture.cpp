@@ -403,6 +403,20 @@ QString OfficeProcess::selectedShape() {
     });
 }
 
+bool OfficeProcess::picturesShown(const QString& book) {
+    return uno_->call([&] {
+        return as<css::beans::XPropertySet>(uno_->model(book)->getCurrentController())
+                   ->getPropertyValue("ShowObjects") == Any(sal_Int16(0));
+    });
+}
+
+void OfficeProcess::showPictures(const QString& book, bool shown) {
+    uno_->call([&] {
+        as<css::beans::XPropertySet>(uno_->model(book)->getCurrentController())
+            ->setPropertyValue("ShowObjects", Any(sal_Int16(shown ? 0 : 1)));
+    });
+}
+
 bool OfficeProcess::locked(const QString& book) {
     return uno_->call([&] { return bool(uno_->model(book)->hasControllersLocked()); });
 }

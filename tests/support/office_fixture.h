@@ -59,6 +59,10 @@ public:
     // The picture at `index` of the active sheet (back to front) exported as the office holds it.
     QImage picture(int index);
     QString selectedShape();
+    // Whether the view of the workbook (by default the active one) shows its pictures, as the
+    // user sets it in the view options.
+    bool picturesShown(const QString& book = {});
+    void showPictures(const QString& book, bool shown);
     QString workDir() const { return work_.path(); }
 
     void closeAllWorkbooks();

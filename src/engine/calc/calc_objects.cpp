@@ -753,6 +753,7 @@ public:
                 if (appended) {
                     session_->shapes().appended(page, before, shape, name);
                 }
+                session_->pictureInserted(view_->model);
             } catch (...) {
                 // Leave no half-made picture behind.
                 try {

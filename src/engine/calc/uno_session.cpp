@@ -55,6 +55,10 @@ namespace {
 
 // The undo step a paste run leaves in Calc's undo list.
 constexpr char kUndoTitle[] = "Velmora";
+// A view's option for its pictures, and its values to show or hide them.
+const OUString kShowObjects("ShowObjects");
+constexpr sal_Int16 kShow = 0;
+constexpr sal_Int16 kHide = 1;
 
 // Inside a context undo is impossible, and the context is itself the newest undo action.
 bool inUndoContext(const Reference<css::document::XUndoManager>& manager) {
@@ -574,6 +578,17 @@ void Session::unlockDocuments() {
     if (locked_.empty()) {
         return;
     }
+    // Before the selection: a hidden picture cannot be selected.
+    for (const auto& view : std::exchange(pictureViews_, {})) {
+        if (view.hidden.is()) {
+            try {
+                call("show the pictures again",
+                     [&] { view.hidden->setPropertyValue(kShowObjects, css::uno::Any(kShow)); });
+            } catch (const SpreadsheetError&) {
+                // Its workbook closed meanwhile; the unlock below reports a lost office.
+            }
+        }
+    }
     if (auto pending = deferredSelection_.take()) {
         try {
             call("select a picture", [&] {
@@ -641,6 +656,34 @@ void Session::lockDocuments() {
     holdLocks(!locked_.empty());
 }
 
+void Session::pictureInserted(const Reference<css::frame::XModel>& model) {
+    if (locked_.empty()) {
+        return;
+    }
+    auto view = std::find_if(pictureViews_.begin(), pictureViews_.end(),
+                             [&](const PictureView& v) { return v.model == model; });
+    if (view == pictureViews_.end()) {
+        view = pictureViews_.insert(view, {model, 0, {}});
+    }
+    if (++view->inserted != 2) {
+        return;
+    }
+    try {
+        Reference<css::beans::XPropertySet> options(model->getCurrentController(),
+                                                    css::uno::UNO_QUERY);
+        sal_Int16 mode = kShow;
+        // Pictures the user hid stay hidden, and are not shown at the end.
+        if (options.is() && (options->getPropertyValue(kShowObjects) >>= mode) && mode == kShow) {
+            options->setPropertyValue(kShowObjects, css::uno::Any(kHide));
+            view->hidden = options;
+        }
+    } catch (const css::uno::RuntimeException&) {
+        throw;
+    } catch (const css::uno::Exception&) {
+        // A view without the option draws as before.
+    }
+}
+
 void Session::holdLocks(bool hold) {
     if (hold != holdsLocks_) {
         holdsLocks_ = hold;
@@ -673,6 +716,14 @@ void Session::clearStaleLocks() {
                 // A run locks just before it enters its context: the lock goes with it.
                 if (model->hasControllersLocked()) {
                     model->unlockControllers();
+                }
+                // And so do the pictures it hid.
+                Reference<css::beans::XPropertySet> options(model->getCurrentController(),
+                                                            css::uno::UNO_QUERY);
+                sal_Int16 mode = kShow;
+                if (options.is() && (options->getPropertyValue(kShowObjects) >>= mode) &&
+                    mode == kHide) {
+                    options->setPropertyValue(kShowObjects, css::uno::Any(kShow));
                 }
             } catch (const css::lang::DisposedException&) {
                 throw;

@@ -9,6 +9,7 @@
 #include "spreadsheet.h"
 #include "user_interaction.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
@@ -223,6 +224,10 @@ public:
     void lockDocuments();
     void unlockDocuments();
     bool screenUpdatingOff() const { return !locked_.empty(); }
+    // A picture went into `model` while screen updating is off. From the second one on, the
+    // pictures in that workbook's view are hidden until screen updating is on again: a visible
+    // office would otherwise draw every picture in view again for each new one.
+    void pictureInserted(const Reference<css::frame::XModel>& model);
     // Unlocks documents a Velmora run left locked (for example one killed mid-run).
     void clearStaleLocks();
 
@@ -273,6 +278,13 @@ private:
     Windows windows_;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
     std::vector<Reference<css::frame::XModel>> locked_;
+    // Pictures put into each workbook during this lock, and its view once they are hidden.
+    struct PictureView {
+        Reference<css::frame::XModel> model;
+        int inserted = 0;
+        Reference<css::beans::XPropertySet> hidden;
+    };
+    std::vector<PictureView> pictureViews_;
     bool holdsLocks_ = false;
     // Calls of this session under way (on the call thread).
     int depth_ = 0;
