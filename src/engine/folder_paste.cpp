@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <map>
 
 namespace velmora {
 
@@ -27,6 +28,9 @@ QStringList listJpgNames(const QString& folder, int maxNames) {
 }
 
 namespace {
+
+// How many photos are read ahead of the one going in, each on a thread of its own.
+constexpr int kPreparedAhead = 2;
 
 class ProgressScope {
 public:
@@ -73,9 +77,9 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
             const auto [firstRow, column] = run.activeCellPosition();
             double row = firstRow;
             int page = 1;
-            // The next photo, prepared while the office takes this one.
-            std::future<photo::LightPhoto> next;
-            Placement nextPlacement;
+            // The next photos, each prepared on a thread of its own while the office takes
+            // this one: reading a phone photo takes longer than the office takes to insert it.
+            std::map<int, std::pair<Placement, std::future<photo::LightPhoto>>> ahead;
             for (int k = 1; k <= count; ++k) {
                 const QString file = folder + names[k - 1];
                 // The caption first: the window paints the photo about to go in.
@@ -84,23 +88,35 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
                 engine.interaction().processEvents();
                 run.selectCell(wholeNumberOrThrow(row), column);
                 const Placement placement = run.placement();
+                std::future<photo::LightPhoto> current;
                 // A gap or a row changed meanwhile: prepared again for where it goes now.
-                if (!next.valid() || !(nextPlacement == placement)) {
-                    next = run.prepare(file, placement);
-                }
-                const photo::LightPhoto photo = run.await(next);
-                const Holder gap = page != 3 ? Holder::Text25 : Holder::Text26;
-                if (k < count) {
-                    try {
-                        nextPlacement = run.placementAt(
-                            wholeNumberOrThrow(row + 1 + decimalOrThrow(holders.text(gap))),
-                            column);
-                        next = run.prepare(folder + names[k], nextPlacement);
-                    } catch (const SpreadsheetError&) {
-                        // A gap that is no row, or a cell not found: this photo goes in first and
-                        // the run fails where it always did, or prepares the next on the spot.
-                        next = {};
+                if (const auto it = ahead.find(k); it != ahead.end()) {
+                    if (it->second.first == placement) {
+                        current = std::move(it->second.second);
                     }
+                    ahead.erase(it);
+                }
+                if (!current.valid()) {
+                    current = run.prepare(file, placement);
+                }
+                const photo::LightPhoto photo = run.await(current);
+                const Holder gap = page != 3 ? Holder::Text25 : Holder::Text26;
+                try {
+                    double nextRow = row;
+                    int nextPage = page;
+                    for (int j = k + 1; j <= std::min(k + kPreparedAhead, count); ++j) {
+                        nextRow += 1 + decimalOrThrow(holders.text(nextPage != 3 ? Holder::Text25
+                                                                                 : Holder::Text26));
+                        nextPage = nextPage != 3 ? nextPage + 1 : 1;
+                        if (!ahead.contains(j)) {
+                            const Placement at =
+                                run.placementAt(wholeNumberOrThrow(nextRow), column);
+                            ahead.emplace(j, std::pair{at, run.prepare(folder + names[j - 1], at)});
+                        }
+                    }
+                } catch (const SpreadsheetError&) {
+                    // A gap that is no row, or a cell not found: this photo goes in first and
+                    // the run fails where it always did, or prepares the next on the spot.
                 }
                 run.InsertPicture(file, photo);
                 run.ReanchorPicture();
