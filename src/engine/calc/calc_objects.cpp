@@ -261,6 +261,15 @@ public:
         }
         return view_;
     }
+    // The frame of the controller, and the frame as a dispatch provider: a controller keeps
+    // its frame for life.
+    const Reference<css::frame::XDispatchProvider>& dispatcher() {
+        if (!frame_.is() && controller().is()) {
+            frame_ = controller()->getFrame();
+            dispatcher_.set(frame_, UNO_QUERY);
+        }
+        return dispatcher_;
+    }
     const Reference<css::view::XSelectionSupplier>& selection() {
         if (!selection_.is()) {
             selection_.set(controller(), UNO_QUERY_THROW);
@@ -390,6 +399,8 @@ private:
     Reference<css::frame::XController> controller_;
     Reference<css::sheet::XSpreadsheetView> view_;
     Reference<css::view::XSelectionSupplier> selection_;
+    Reference<css::frame::XFrame> frame_;
+    Reference<css::frame::XDispatchProvider> dispatcher_;
     Reference<css::drawing::XDrawPage> page_;
     Reference<css::sheet::XCellRangeAddressable> whole_;
     std::optional<css::table::CellRangeAddress> extent_;
@@ -470,11 +481,16 @@ public:
         css::awt::Size original;
         css::awt::Size size;
         css::awt::Point position;
+        // Its interfaces asked for while making it: asked again, each would be a round trip.
+        Reference<css::beans::XPropertySet> properties;
+        Reference<css::container::XNamed> named;
     };
     CalcShape(std::shared_ptr<Session> session, SheetViewPtr view,
               Reference<css::drawing::XShape> shape, std::optional<Made> made = std::nullopt)
         : session_(std::move(session)), view_(std::move(view)), shape_(std::move(shape)) {
         if (made) {
+            properties_ = made->properties;
+            named_ = made->named;
             original_ = made->original;
             size_ = made->size;
             position_ = made->position;
@@ -483,7 +499,7 @@ public:
 
     QString name() override {
         if (!name_) {
-            name_ = session_->call("read a picture name", [&] { return nameOf(shape_); });
+            name_ = session_->call("read a picture name", [&] { return toQ(named()->getName()); });
         }
         return *name_;
     }
@@ -493,7 +509,7 @@ public:
             throw SpreadsheetError(QStringLiteral("A picture needs a name"));
         }
         session_->call("name a picture", [&] {
-            Reference<css::container::XNamed> named(shape_, UNO_QUERY_THROW);
+            const auto& named = this->named();
             named->setName(toOU(name));
             const QString given = toQ(named->getName());
             name_ = given;
@@ -562,13 +578,24 @@ public:
     void incrementTop(double points) override { move(nullptr, &points, true); }
     void sendToBack() override {
         session_->call("send a picture to the back", [&] {
-            Reference<css::beans::XPropertySet>(shape_, UNO_QUERY_THROW)
-                ->setPropertyValue(OUString("ZOrder"), Any(sal_Int32(0)));
+            properties()->setPropertyValue(OUString("ZOrder"), Any(sal_Int32(0)));
             session_->shapes().sentToBack(shape_);
         });
     }
 
 private:
+    const Reference<css::beans::XPropertySet>& properties() {
+        if (!properties_.is()) {
+            properties_.set(shape_, UNO_QUERY_THROW);
+        }
+        return properties_;
+    }
+    const Reference<css::container::XNamed>& named() {
+        if (!named_.is()) {
+            named_.set(shape_, UNO_QUERY_THROW);
+        }
+        return named_;
+    }
     const css::awt::Size& size() {
         if (!size_) {
             size_ = session_->call("read a picture size", [&] { return shape_->getSize(); });
@@ -667,6 +694,8 @@ private:
     std::shared_ptr<Session> session_;
     SheetViewPtr view_;
     Reference<css::drawing::XShape> shape_;
+    Reference<css::beans::XPropertySet> properties_;
+    Reference<css::container::XNamed> named_;
     std::optional<css::awt::Size> original_;
     std::optional<css::awt::Size> size_;
     std::optional<css::awt::Point> position_;
@@ -735,21 +764,23 @@ public:
             // Whether the view put the picture at the end of the page as it was read.
             bool appended = false;
             Reference<css::drawing::XShape> shape = insertThroughView(url, page, before, appended);
+            Reference<css::beans::XPropertySet> properties;
             if (shape.is()) {
                 // The picture Calc has just read, not a second reading of the file.
-                Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-                    ->getPropertyValue(OUString("Graphic")) >>= graphic;
+                properties.set(shape, UNO_QUERY_THROW);
+                properties->getPropertyValue(OUString("Graphic")) >>= graphic;
             }
             if (!graphic.is()) {
                 graphic = readGraphic(url, fileName);
             }
             if (!shape.is()) {
                 shape = insertThroughApi(graphic, page);
+                properties.set(shape, UNO_QUERY_THROW);
             }
             CalcShape::Made made;
             try {
-                made =
-                    place(shape, CalcShape::graphicSize(graphic), left, top, width, height, name);
+                made = place(shape, properties, CalcShape::graphicSize(graphic), left, top, width,
+                             height, name);
                 if (appended) {
                     session_->shapes().appended(page, before, shape, name);
                 }
@@ -812,12 +843,14 @@ private:
 
     // Anchored to a cell at its place, at its own size where width or height is 0, and named.
     CalcShape::Made place(const Reference<css::drawing::XShape>& shape,
+                          const Reference<css::beans::XPropertySet>& properties,
                           const css::awt::Size& original, double left, double top, double width,
                           double height, const QString& name) {
         // The position below moves the anchor to the cell under the picture's corner.
-        Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-            ->setPropertyValue(OUString("Anchor"), Any(view_->sheet()->getCellByPosition(0, 0)));
-        CalcShape::Made made{original, original, {pointsToHmm(left), pointsToHmm(top)}};
+        properties->setPropertyValue(OUString("Anchor"),
+                                     Any(view_->sheet()->getCellByPosition(0, 0)));
+        CalcShape::Made made{
+            original, original, {pointsToHmm(left), pointsToHmm(top)}, properties, {}};
         if (width > 0) {
             made.size.Width = pointsToHmm(width);
         }
@@ -826,7 +859,8 @@ private:
         }
         shape->setSize(made.size);
         shape->setPosition(made.position);
-        Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(toOU(name));
+        made.named.set(shape, UNO_QUERY_THROW);
+        made.named->setName(toOU(name));
         return made;
     }
 
@@ -839,13 +873,9 @@ private:
         if (!controller.is()) {
             return {};
         }
-        const auto frame = controller->getFrame();
+        const auto& provider = view_->dispatcher();
         const auto place = ViewPlace::of(controller);
-        if (!frame.is() || !view_->inView(place)) {
-            return {};
-        }
-        Reference<css::frame::XDispatchProvider> provider(frame, UNO_QUERY);
-        if (!provider.is()) {
+        if (!provider.is() || !view_->inView(place)) {
             return {};
         }
         if (!cellsSelected(view_->selection())) {
