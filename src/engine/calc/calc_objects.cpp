@@ -19,7 +19,6 @@
 #include <com/sun/star/graphic/GraphicProvider.hpp>
 #include <com/sun/star/graphic/XGraphic.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRange.hpp>
@@ -65,9 +64,10 @@ QString columnLetters(int column0) {
     return letters;
 }
 
+// Asked of the shape itself: another of its interfaces would cost a round trip to find and
+// one to let go.
 bool isPicture(const Reference<css::drawing::XShape>& shape) {
-    Reference<css::lang::XServiceInfo> info(shape, UNO_QUERY);
-    return info.is() && info->supportsService(OUString("com.sun.star.drawing.GraphicObjectShape"));
+    return shape->getShapeType() == "com.sun.star.drawing.GraphicObjectShape";
 }
 
 // A picture format both Qt and Calc read, decoded here in full so that a damaged file never
