@@ -324,11 +324,23 @@ public:
         css::awt::Point position;
         css::awt::Size size;
     };
+    // The cursor's name comes with its place and size: where it already covers `cells`,
+    // as after a select of them, one call reads them.
     Geometry geometry(const css::table::CellRangeAddress& cells) {
-        css::uno::Sequence<OUString> names(2);
+        const auto& cursor = madeCursor();
+        css::uno::Sequence<OUString> names(3);
         names.getArray()[0] = OUString("Position");
         names.getArray()[1] = OUString("Size");
-        const auto values = cursorOn(cells).properties->getPropertyValues(names);
+        names.getArray()[2] = OUString("AbsoluteName");
+        auto values = cursor.properties->getPropertyValues(names);
+        OUString name;
+        values[2] >>= name;
+        const auto now = cellsNamed(toQ(name));
+        if (!now || !sameCells(*now, cells)) {
+            moveCursor(now ? *now : cursor.address->getRangeAddress(), cells);
+            names.realloc(2);
+            values = cursor.properties->getPropertyValues(names);
+        }
         Geometry geometry;
         values[0] >>= geometry.position;
         values[1] >>= geometry.size;
@@ -361,18 +373,41 @@ private:
         return *whole_;
     }
 
-    // The cursor on exactly `cells`. It is asked where it is first: Calc moves it with its
-    // cells when rows or columns are inserted or deleted.
-    const Cursor& cursorOn(const css::table::CellRangeAddress& cells) {
+    const Cursor& madeCursor() {
         if (!cursor_.sheetCursor.is()) {
             cursor_.sheetCursor.set(sheet()->createCursor(), UNO_SET_THROW);
             cursor_.moves.set(cursor_.sheetCursor, UNO_QUERY_THROW);
             cursor_.address.set(cursor_.sheetCursor, UNO_QUERY_THROW);
             cursor_.properties.set(cursor_.sheetCursor, UNO_QUERY_THROW);
         }
-        auto now = cursor_.address->getRangeAddress();
+        return cursor_;
+    }
+
+    // The cells of a cursor's name ("$Sheet1.$B$3" or "$Sheet1.$B$3:$D$9"); none for a name
+    // read otherwise.
+    std::optional<css::table::CellRangeAddress> cellsNamed(const QString& name) {
+        QStringList parts = name.split(QLatin1Char(':'));
+        if (parts.size() > 2 || !parts.first().contains(QLatin1Char('.'))) {
+            return std::nullopt;
+        }
+        // A sheet's name may hold a dot, never a colon; the cell's part holds neither.
+        for (auto& part : parts) {
+            part = part.mid(part.lastIndexOf(QLatin1Char('.')) + 1);
+        }
+        return plainAddress(parts.join(QLatin1Char(':')), extent());
+    }
+
+    // The cursor on exactly `cells`. It is asked where it is first: Calc moves it with its
+    // cells when rows or columns are inserted or deleted.
+    const Cursor& cursorOn(const css::table::CellRangeAddress& cells) {
+        moveCursor(madeCursor().address->getRangeAddress(), cells);
+        return cursor_;
+    }
+
+    // Moves the cursor, now on `now`, onto `cells`.
+    void moveCursor(css::table::CellRangeAddress now, const css::table::CellRangeAddress& cells) {
         if (sameCells(now, cells)) {
-            return cursor_;
+            return;
         }
         if (now.StartColumn != cells.StartColumn || now.StartRow != cells.StartRow) {
             // One cell always fits where it goes; a larger cursor might not.
@@ -392,7 +427,6 @@ private:
             cursor_.sheetCursor->collapseToSize(cells.EndColumn - cells.StartColumn + 1,
                                                 cells.EndRow - cells.StartRow + 1);
         }
-        return cursor_;
     }
 
     Reference<css::sheet::XSpreadsheet> sheet_;
