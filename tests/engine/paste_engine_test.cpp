@@ -409,8 +409,14 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
         std::function<void(Paste&)> before, between;
         QStringList anchors; // on the sheet of Book1.xlsx in view at the end, back to front
         bool newSheet;       // one with the office's own row height
+        QStringList names;   // of those shapes, when asked
     } cases[] = {
-        {"a sheet added", {}, [&](Paste& r) { book(r)->addWorksheet(); }, {"$B$7", "$B$11"}, true},
+        {"a sheet added",
+         {},
+         [&](Paste& r) { book(r)->addWorksheet(); },
+         {"$B$7", "$B$11"},
+         true,
+         {}},
         {"another sheet turned to",
          [&](Paste& r) {
              book(r)->addWorksheet();
@@ -418,17 +424,27 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
          },
          [&](Paste& r) { book(r)->worksheet(1)->activate(); },
          {"$B$7", "$B$11"},
-         true},
+         true,
+         {}},
         {"rows inserted above",
          {},
          [](Paste& r) { r.world.insertRows(1, 2); },
          {"$B$5", "$B$7", "$B$7", "$B$11"},
-         false},
+         false,
+         {}},
         {"another workbook turned to",
          {},
          [](Paste& r) { r.world.addWorkbook(QStringLiteral("Other.ods")); },
          {"$B$3", "$B$5", "$A$1", "$A$1"},
-         false},
+         false,
+         {}},
+        {"a shape named like the next picture",
+         {},
+         [](Paste& r) { r.world.addRectangle(kPictureNamePrefix + "3", 0, 0); },
+         {"$B$3", "$B$5", "$A$1", "$B$7", "$B$11"},
+         false,
+         {kPictureNamePrefix + "1", kPictureNamePrefix + "2", kPictureNamePrefix + "3",
+          kPictureNamePrefix + "4", kPictureNamePrefix + "5"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -447,8 +463,10 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
         run.expectEnded(false);
         const QList<ShapeInfo> shapes = run.world.shapes(QStringLiteral("Book1.xlsx"));
         QStringList anchors;
+        QStringList names;
         for (const ShapeInfo& picture : shapes) {
             anchors << picture.anchor;
+            names << picture.name;
             // Each at the top of its cell: two in one cell at the same height.
             for (const ShapeInfo& other : shapes) {
                 if (other.anchor == picture.anchor) {
@@ -457,6 +475,9 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
             }
         }
         EXPECT_EQ(anchors, c.anchors);
+        if (!c.names.isEmpty()) {
+            EXPECT_EQ(names, c.names);
+        }
         if (c.newSheet && shapes.size() == 2) { // six and ten rows down
             EXPECT_NEAR(shapes[1].top / shapes[0].top, 10.0 / 6.0, 0.01);
         }

@@ -775,7 +775,8 @@ public:
         });
     }
     int shapeCount() override {
-        return session_->call("count the pictures", [&] { return view_->page()->getCount(); });
+        return session_->call("count the pictures",
+                              [&] { return session_->shapes().count(view_->page()); });
     }
     // Check, read, insert, place: nothing reaches the office before the file is known to be
     // a picture it can take.

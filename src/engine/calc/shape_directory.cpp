@@ -1,8 +1,11 @@
 #include "shape_directory.h"
 
+#include "calc_link.h"
+
 #include <com/sun/star/container/XNamed.hpp>
 
 #include <algorithm>
+#include <utility>
 
 namespace velmora::calc {
 
@@ -24,10 +27,21 @@ bool ShapeDirectory::Page::has(const QString& name) const {
                        [&](const Known& known) { return known.name == name; });
 }
 
+sal_Int32 ShapeDirectory::count(const css::uno::Reference<css::drawing::XDrawPage>& page) {
+    const sal_Int32 count = of(page).count;
+    counted_ = {page.get(), unoMessagesSent()};
+    return count;
+}
+
 ShapeDirectory::Page& ShapeDirectory::of(const css::uno::Reference<css::drawing::XDrawPage>& page) {
-    const sal_Int32 count = page->getCount();
     auto entry = std::find_if(pages_.begin(), pages_.end(),
                               [&](const Page& p) { return p.page.get() == page.get(); });
+    const auto counted = std::exchange(counted_, {});
+    const bool justCounted = counted.page == page.get() && counted.messages == unoMessagesSent();
+    if (entry != pages_.end() && justCounted) {
+        return *entry;
+    }
+    const sal_Int32 count = page->getCount();
     if (entry != pages_.end() && entry->count == count) {
         return *entry;
     }

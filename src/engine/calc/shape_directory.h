@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 namespace velmora::calc {
@@ -33,15 +34,27 @@ public:
 
     // The page's shapes; read again (calls to the office) when its count has changed.
     Page& of(const css::uno::Reference<css::drawing::XDrawPage>& page);
+    // How many shapes the page holds, its shapes read as by `of`. The next look at the page
+    // takes that count as it is when nothing went to the office in between: a picture's name
+    // is looked up right after the pictures are counted.
+    sal_Int32 count(const css::uno::Reference<css::drawing::XDrawPage>& page);
     void renamed(const css::uno::Reference<css::drawing::XShape>& shape, const QString& name);
     void sentToBack(const css::uno::Reference<css::drawing::XShape>& shape);
     // `shape` went in at the end of `page`, which held `before` shapes.
     void appended(const css::uno::Reference<css::drawing::XDrawPage>& page, sal_Int32 before,
                   const css::uno::Reference<css::drawing::XShape>& shape, const QString& name);
-    void clear() { pages_.clear(); }
+    void clear() {
+        pages_.clear();
+        counted_ = {};
+    }
 
 private:
     std::vector<Page> pages_;
+    // The page last counted, and the messages sent to offices by then.
+    struct Counted {
+        const css::drawing::XDrawPage* page = nullptr;
+        std::uint64_t messages = 0;
+    } counted_;
 };
 
 } // namespace velmora::calc
