@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -98,6 +99,15 @@ TEST(LightPhoto, TheCopyHasAtMost220PixelsPerInchAtThePlacedSizeAndNeverMoreThan
             EXPECT_EQ(readJpegHeader(light.file).orientation, 1); // turned in its pixels
         }
     }
+    // A grey photo stays the same grey picture.
+    QImage grey(2000, 1500, QImage::Format_Grayscale8);
+    grey.fill(Qt::black);
+    QPainter(&grey).fillRect(0, 0, 500, 375, Qt::white);
+    ASSERT_TRUE(grey.save(folders.photos.filePath("grey.jpg")));
+    const LightPhoto light = folders.prepare(folders.photos.filePath("grey.jpg"), kNineCentimetres);
+    const QImage copy(light.file);
+    EXPECT_TRUE(light.copied && copy.size() == light.pixels && qGray(copy.pixel(2, 2)) > 200 &&
+                qGray(copy.pixel(copy.width() - 3, copy.height() - 3)) < 50);
     // A mirrored photo the office would not turn is copied only to be turned: same pixels.
     CameraHeader mirrored;
     mirrored.orientation = 5;
