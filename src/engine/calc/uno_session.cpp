@@ -60,6 +60,19 @@ const OUString kShowObjects("ShowObjects");
 constexpr sal_Int16 kShow = 0;
 constexpr sal_Int16 kHide = 1;
 
+// Switches the pictures of the workbook's view from `from` to `to`; the view's options when it
+// did, none where the view shows them otherwise or has no such option.
+Reference<css::beans::XPropertySet> switchPictures(const Reference<css::frame::XModel>& model,
+                                                   sal_Int16 from, sal_Int16 to) {
+    Reference<css::beans::XPropertySet> options(model->getCurrentController(), css::uno::UNO_QUERY);
+    sal_Int16 mode = from;
+    if (!options.is() || !(options->getPropertyValue(kShowObjects) >>= mode) || mode != from) {
+        return {};
+    }
+    options->setPropertyValue(kShowObjects, css::uno::Any(to));
+    return options;
+}
+
 // Inside a context undo is impossible, and the context is itself the newest undo action.
 bool inUndoContext(const Reference<css::document::XUndoManager>& manager) {
     return !manager->isUndoPossible() && manager->getAllUndoActionTitles().hasElements();
@@ -669,14 +682,8 @@ void Session::pictureInserted(const Reference<css::frame::XModel>& model) {
         return;
     }
     try {
-        Reference<css::beans::XPropertySet> options(model->getCurrentController(),
-                                                    css::uno::UNO_QUERY);
-        sal_Int16 mode = kShow;
         // Pictures the user hid stay hidden, and are not shown at the end.
-        if (options.is() && (options->getPropertyValue(kShowObjects) >>= mode) && mode == kShow) {
-            options->setPropertyValue(kShowObjects, css::uno::Any(kHide));
-            view->hidden = options;
-        }
+        view->hidden = switchPictures(model, kShow, kHide);
     } catch (const css::uno::RuntimeException&) {
         throw;
     } catch (const css::uno::Exception&) {
@@ -718,13 +725,7 @@ void Session::clearStaleLocks() {
                     model->unlockControllers();
                 }
                 // And so do the pictures it hid.
-                Reference<css::beans::XPropertySet> options(model->getCurrentController(),
-                                                            css::uno::UNO_QUERY);
-                sal_Int16 mode = kShow;
-                if (options.is() && (options->getPropertyValue(kShowObjects) >>= mode) &&
-                    mode == kHide) {
-                    options->setPropertyValue(kShowObjects, css::uno::Any(kShow));
-                }
+                switchPictures(model, kHide, kShow);
             } catch (const css::lang::DisposedException&) {
                 throw;
             } catch (const css::uno::Exception&) {
