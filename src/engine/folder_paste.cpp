@@ -77,6 +77,15 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
             const auto [firstRow, column] = run.activeCellPosition();
             double row = firstRow;
             int page = 1;
+            // The row below a photo on `row` that is the `onPage`-th of its page: the gap, or
+            // the page gap after the third; the gaps are read each time they are needed.
+            const auto below = [&](double at, int onPage) {
+                return at + 1 +
+                       decimalOrThrow(holders.text(onPage != 3 ? Holder::Text25 : Holder::Text26));
+            };
+            const auto following = [](int onPage) {
+                return onPage != 3 ? onPage + 1 : 1;
+            };
             // The next photos, each prepared on a thread of its own while the office takes
             // this one: reading a phone photo takes longer than the office takes to insert it.
             std::map<int, std::pair<Placement, std::future<photo::LightPhoto>>> ahead;
@@ -100,14 +109,12 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
                     current = run.prepare(file, placement);
                 }
                 const photo::LightPhoto photo = run.await(current);
-                const Holder gap = page != 3 ? Holder::Text25 : Holder::Text26;
                 try {
                     double nextRow = row;
                     int nextPage = page;
                     for (int j = k + 1; j <= std::min(k + kPreparedAhead, count); ++j) {
-                        nextRow += 1 + decimalOrThrow(holders.text(nextPage != 3 ? Holder::Text25
-                                                                                 : Holder::Text26));
-                        nextPage = nextPage != 3 ? nextPage + 1 : 1;
+                        nextRow = below(nextRow, nextPage);
+                        nextPage = following(nextPage);
                         if (!ahead.contains(j)) {
                             const Placement at =
                                 run.placementAt(wholeNumberOrThrow(nextRow), column);
@@ -122,8 +129,8 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
                 run.ReanchorPicture();
                 run.ArrangePicture();
                 run.ApplyPictureOrder();
-                row = row + 1 + decimalOrThrow(holders.text(gap));
-                page = page != 3 ? page + 1 : 1;
+                row = below(row, page);
+                page = following(page);
             }
             window.close();
         }
