@@ -1,8 +1,9 @@
-// The real main window against a private office that stops answering in the middle of a folder
-// paste (the engine and window tests run the other flows on Calc too).
+// The real main window against a private office: its start-up clears what a killed run left, and
+// the office stops answering in the middle of a folder paste (the engine and window tests run
+// the other flows on Calc too).
 
-#include "form1.h"
 #include "drop_target.h"
+#include "form1.h"
 #include "form99.h"
 #include "office_fixture.h"
 #include "paste_engine.h"
@@ -48,7 +49,10 @@ TEST(StoppedOffice, TheWindowsPaintWhileItWaitsAndGivingUpLeavesTheWorkbookAsItW
     options.longestWaitMs = 20000;
     const auto calc = office.makeLink(options);
     Form1 form{*calc, store, ui, nullptr};
+    // A killed run's lock and undo context, which the start-up's attach clears.
+    office.beginWork(book, QStringLiteral("Velmora"));
     ASSERT_TRUE(form.Form_Load());
+    EXPECT_FALSE(office.locked(book) || office.inUndoContext(book));
     int photos = 0;
     bool eventsRan = false; // since the office stopped
     ui.onProcessEvents = [&] {
