@@ -22,8 +22,6 @@ public:
     QString notice() const { return text_; }
     // The band, in this widget's coordinates.
     void setBand(const QRect& band);
-    // Where the text's left edge stands now, relative to the band's left edge.
-    int textOffset() const { return offset_; }
     // One scroll step (the timer calls it).
     void step();
 

@@ -56,9 +56,9 @@ QByteArray exifSegment(const CameraHeader& h) {
         entries.push_back({0x011b, 5, h.exifY});
         entries.push_back({0x0128, 3, 2}); // per inch
     }
-    QByteArray tiff(h.bigEndianExif ? "MM" : "II");
+    QByteArray tiff("II");
     QDataStream out(&tiff, QIODevice::Append);
-    out.setByteOrder(h.bigEndianExif ? QDataStream::BigEndian : QDataStream::LittleEndian);
+    out.setByteOrder(QDataStream::LittleEndian);
     out << quint16(42) << quint32(8) << quint16(entries.size());
     auto rationals = quint32(8 + 2 + 12 * entries.size() + 4);
     for (const auto& e : entries) {

@@ -19,7 +19,6 @@ struct CameraHeader {
     // EXIF XResolution / YResolution per inch (0: not written).
     double exifX = 0;
     double exifY = 0;
-    bool bigEndianExif = false;
     // Stored as CMYK (YCCK) rather than YCbCr.
     bool cmyk = false;
 };

@@ -1,7 +1,5 @@
 #include "failing_link.h"
 
-#include <algorithm>
-
 namespace velmora::testing {
 
 namespace {
@@ -119,19 +117,12 @@ template <class Object> std::shared_ptr<Object> FailingLink::wrap(std::shared_pt
         return nullptr;
     }
     using Wrapper = std::remove_pointer_t<decltype(Wrappers::of(object.get()))>;
-    auto wrapped = std::make_shared<Wrapper>(*this, std::move(object));
-    handedOut_.push_back(wrapped);
-    return wrapped;
+    return std::make_shared<Wrapper>(*this, std::move(object));
 }
 
 ApplicationPtr FailingLink::attach() {
     enter(__func__);
     return wrap(inner_.attach());
-}
-
-int FailingLink::liveObjects() const {
-    return int(std::count_if(handedOut_.begin(), handedOut_.end(),
-                             [](const auto& object) { return !object.expired(); }));
 }
 
 void FailingLink::enter(const char* method) {

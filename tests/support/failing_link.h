@@ -13,7 +13,6 @@
 #include <climits>
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace velmora::testing {
 
@@ -28,8 +27,6 @@ public:
     void setInteraction(UserInteraction* ui) override { inner_.setInteraction(ui); }
 
     void failCalls(int from, int to = INT_MAX) { failing_ = {from, to}; }
-    // Objects handed out and still held.
-    int liveObjects() const;
 
     QStringList calls; // the methods called, in turn
     // The pose, where set; the zoom follows what the engine sets.
@@ -47,7 +44,6 @@ public:
 private:
     ExcelLink& inner_;
     QPoint failing_;
-    std::vector<std::weak_ptr<void>> handedOut_;
 };
 
 } // namespace velmora::testing
