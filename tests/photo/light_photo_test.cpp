@@ -48,6 +48,8 @@ TEST(LightPhoto, TheCopyKeepsTheOriginalSizeTheOfficeGivesThePhoto) {
     } cases[] = {
         {"no density", {400, 300}, {}, {10583, 7938}},
         {"aspect ratio only", {400, 300}, jfif(0, 2, 1), {10583, 7938}},
+        {"half a density", {400, 300}, jfif(1, 72, 0), {10583, 7938}},
+        {"the other half", {400, 300}, jfif(1, 0, 72), {10583, 7938}},
         {"72 dpi", {400, 300}, jfif(1, 72, 72), {14111, 10583}},
         {"72 by 144 dpi", {400, 300}, jfif(1, 72, 144), {14111, 5292}},
         {"300 dpi", {400, 300}, jfif(1, 300, 300), {3387, 2540}},
