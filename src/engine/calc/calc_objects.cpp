@@ -341,22 +341,57 @@ public:
             names.realloc(2);
             values = cursor.properties->getPropertyValues(names);
         }
+        cursorAt_ = cells;
         Geometry geometry;
         values[0] >>= geometry.position;
         values[1] >>= geometry.size;
         return geometry;
     }
-    // The merged area the cell is part of (itself when it is none).
-    css::table::CellRangeAddress mergedArea(sal_Int32 column, sal_Int32 row) {
-        const auto& cursor = cursorOn(cellRange(column, row));
-        cursor.sheetCursor->collapseToMergedArea();
-        return cursor.address->getRangeAddress();
+    // The merged area the cell is part of (itself when it is none), read with its place and
+    // size: the cursor's name tells the area.
+    struct Area {
+        css::table::CellRangeAddress cells;
+        Geometry geometry;
+    };
+    Area mergedArea(sal_Int32 column, sal_Int32 row) {
+        const auto cell = cellRange(column, row);
+        if (cursorAt_) {
+            // Moved from where it was last: rows inserted meanwhile moved it with its cells,
+            // and then the area read does not start at the cell.
+            moveCursor(*cursorAt_, cell);
+            const Area area = mergedAreaHere();
+            if (area.cells.StartColumn == column && area.cells.StartRow == row) {
+                return area;
+            }
+        }
+        cursorOn(cell);
+        return mergedAreaHere();
     }
     void select(const css::table::CellRangeAddress& cells) {
         selection()->select(Any(cursorOn(cells).sheetCursor));
     }
 
 private:
+    // The merged area of the cursor's cell, from its place and size and name.
+    Area mergedAreaHere() {
+        const auto& cursor = madeCursor();
+        cursor.sheetCursor->collapseToMergedArea();
+        css::uno::Sequence<OUString> names(3);
+        names.getArray()[0] = OUString("Position");
+        names.getArray()[1] = OUString("Size");
+        names.getArray()[2] = OUString("AbsoluteName");
+        const auto values = cursor.properties->getPropertyValues(names);
+        Area area;
+        values[0] >>= area.geometry.position;
+        values[1] >>= area.geometry.size;
+        OUString name;
+        values[2] >>= name;
+        const auto named = cellsNamed(toQ(name));
+        area.cells = named ? *named : cursor.address->getRangeAddress();
+        cursorAt_ = area.cells;
+        return area;
+    }
+
     // One cursor per sheet does the work of every range on it: each range is a new object for
     // Calc to make, ask for its interfaces and let go again.
     struct Cursor {
@@ -406,6 +441,7 @@ private:
 
     // Moves the cursor, now on `now`, onto `cells`.
     void moveCursor(css::table::CellRangeAddress now, const css::table::CellRangeAddress& cells) {
+        cursorAt_ = cells;
         if (sameCells(now, cells)) {
             return;
         }
@@ -439,6 +475,8 @@ private:
     Reference<css::sheet::XCellRangeAddressable> whole_;
     std::optional<css::table::CellRangeAddress> extent_;
     Cursor cursor_;
+    // Where the cursor was put or found last.
+    std::optional<css::table::CellRangeAddress> cursorAt_;
 };
 using SheetViewPtr = std::shared_ptr<SheetView>;
 
@@ -467,13 +505,23 @@ public:
         const auto& a = mergeArea();
         return a.EndColumn - a.StartColumn + 1;
     }
-    double left() override { return hmmToPoints(geometry().position.X); }
-    double top() override { return hmmToPoints(geometry().position.Y); }
+    double left() override { return hmmToPoints(position().X); }
+    double top() override { return hmmToPoints(position().Y); }
     double width() override { return hmmToPoints(geometry().size.Width); }
     double height() override { return hmmToPoints(geometry().size.Height); }
     void select() override {
         session_->call("select a cell", [&] {
-            session_->deferredSelection().drop();
+            auto& deferred = session_->deferredSelection();
+            // Only cells of a sheet found in view wait: selecting them turns to no other sheet.
+            if (session_->screenUpdatingOff() && view_->found.sheet >= 0) {
+                if (deferred.cellsWaiting() && !deferred.cellsIn(view_->model)) {
+                    session_->selectDeferredCells();
+                }
+                deferred.defer(DeferredSelection::Cells{view_->model, view_->sheet(), cells_});
+                return;
+            }
+            session_->selectDeferredCells();
+            deferred.drop();
             view_->select(cells_);
         });
     }
@@ -488,12 +536,25 @@ private:
         }
         return *geometry_;
     }
-    // A range is asked for its first cell's.
+    // The area's place is its first cell's.
+    const css::awt::Point& position() {
+        return areaPosition_ && !geometry_ ? *areaPosition_ : geometry().position;
+    }
+    // A range is asked for its first cell's. The area's place and size come with it: those of
+    // the range where it starts the area or is the area.
     const css::table::CellRangeAddress& mergeArea() {
         if (!merge_) {
-            merge_ = session_->call("read a merged area", [&] {
+            const auto area = session_->call("read a merged area", [&] {
                 return view_->mergedArea(cells_.StartColumn, cells_.StartRow);
             });
+            merge_ = area.cells;
+            if (area.cells.StartColumn == cells_.StartColumn &&
+                area.cells.StartRow == cells_.StartRow) {
+                areaPosition_ = area.geometry.position;
+            }
+            if (!geometry_ && sameCells(area.cells, cells_)) {
+                geometry_ = area.geometry;
+            }
         }
         return *merge_;
     }
@@ -503,6 +564,7 @@ private:
     const css::table::CellRangeAddress cells_;
     std::optional<css::table::CellRangeAddress> merge_;
     std::optional<SheetView::Geometry> geometry_;
+    std::optional<css::awt::Point> areaPosition_;
 };
 
 // A shape keeps its size, place and name as it last read or set them: a paste holds one only
@@ -743,6 +805,7 @@ public:
 
     void activate() override {
         session_->call("activate a worksheet", [&] {
+            session_->selectDeferredCells();
             const auto& controller = view_->controller();
             if (controller.is() && controller->getFrame().is()) {
                 controller->getFrame()->activate();
@@ -1052,6 +1115,7 @@ public:
     }
     WorksheetPtr addWorksheet() override {
         return session_->call("add a worksheet", [&] {
+            session_->selectDeferredCells();
             Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
             auto names = document->getSheets();
             Reference<css::container::XIndexAccess> all(names, UNO_QUERY_THROW);
@@ -1098,6 +1162,12 @@ public:
     RangePtr activeCell() override {
         return session_->call("find the active cell", [&] {
             auto model = activeModel(*session_);
+            // Cells selected in this workbook since screen updating went off: their first.
+            if (const auto* selected = session_->deferredSelection().cellsIn(model)) {
+                return std::make_shared<CalcRange>(
+                    session_, std::make_shared<SheetView>(model, selected->sheet),
+                    cellRange(selected->cells.StartColumn, selected->cells.StartRow));
+            }
             auto controller = session_->windows().of(model);
             if (!controller.is()) {
                 controller = model->getCurrentController();
