@@ -394,6 +394,10 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
             EXPECT_NEAR(picture.width, 255.15, 0.05);
         }
         EXPECT_EQ(rows, c.rows);
+        // The last picture selected, the cell cursor on its cell.
+        EXPECT_EQ(run.world.selectedShape(), kPictureNamePrefix + QString::number(rows.size()));
+        EXPECT_EQ(run.world.link().attach()->activeCell()->address(),
+                  QStringLiteral("$%1$%2").arg(QLatin1Char(c.start[0])).arg(c.rows.back()));
     }
 }
 
