@@ -436,6 +436,15 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
          {"$B$5", "$B$7", "$B$7", "$B$11"},
          false,
          {}},
+        {"rows inserted above merged cells, each photo fitted into its cell",
+         [](Paste& r) {
+             r.set(Holder::Text2, "Option4");
+             r.world.merge(QStringLiteral("B7:C8"));
+         },
+         [](Paste& r) { r.world.insertRows(1, 2); },
+         {"$B$5", "$B$7", "$B$7", "$B$11"},
+         false,
+         {}},
         {"another workbook turned to",
          {},
          [](Paste& r) { r.world.addWorkbook(QStringLiteral("Other.ods")); },
@@ -471,10 +480,11 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
         for (const ShapeInfo& picture : shapes) {
             anchors << picture.anchor;
             names << picture.name;
-            // Each at the top of its cell: two in one cell at the same height.
+            // Each at the top of its cell: two in one cell at the same height and width.
             for (const ShapeInfo& other : shapes) {
                 if (other.anchor == picture.anchor) {
                     EXPECT_NEAR(other.top, picture.top, 0.05);
+                    EXPECT_NEAR(other.width, picture.width, 0.05);
                 }
             }
         }
