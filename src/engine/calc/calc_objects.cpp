@@ -245,6 +245,7 @@ public:
         }
         return sheet_;
     }
+    bool knowsSheet() const { return sheet_.is(); }
     const Reference<css::frame::XController>& controller() {
         if (!controller_.is()) {
             controller_ = model->getCurrentController();
@@ -592,10 +593,14 @@ public:
             position_ = made->position;
         }
     }
+    ~CalcShape() override { session_->settleShape(shape_); }
+    CalcShape(const CalcShape&) = delete;
+    CalcShape& operator=(const CalcShape&) = delete;
 
     QString name() override {
         if (!name_) {
-            name_ = session_->call("read a picture name", [&] { return toQ(named()->getName()); });
+            name_ =
+                session_->callAside("read a picture name", [&] { return toQ(named()->getName()); });
         }
         return *name_;
     }
@@ -604,7 +609,7 @@ public:
         if (name.isEmpty()) {
             throw SpreadsheetError(QStringLiteral("A picture needs a name"));
         }
-        session_->call("name a picture", [&] {
+        session_->callAside("name a picture", [&] {
             const auto& named = this->named();
             named->setName(toOU(name));
             const QString given = toQ(named->getName());
@@ -617,6 +622,11 @@ public:
         });
     }
     void select() override {
+        if (session_->screenUpdatingOff() && view_->knowsSheet()) {
+            // Nothing for the office until the unlock.
+            session_->deferredSelection().defer({view_->model, view_->sheet(), shape_});
+            return;
+        }
         session_->call("select a picture", [&] {
             if (session_->screenUpdatingOff()) {
                 session_->deferredSelection().defer({view_->model, view_->sheet(), shape_});
@@ -641,30 +651,24 @@ public:
     void setWidth(double points) override {
         requireSize(points, "A width");
         const bool locked = lockAspectRatio();
-        session_->call("size a picture", [&] {
-            const auto before = this->size();
-            auto size = before;
-            if (locked && size.Width > 0) {
-                size.Height =
-                    pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
-            }
-            size.Width = pointsToHmm(points);
-            resize(before, size);
-        });
+        const auto before = this->size();
+        auto size = before;
+        if (locked && size.Width > 0) {
+            size.Height = pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
+        }
+        size.Width = pointsToHmm(points);
+        resize(before, size);
     }
     void setHeight(double points) override {
         requireSize(points, "A height");
         const bool locked = lockAspectRatio();
-        session_->call("size a picture", [&] {
-            const auto before = this->size();
-            auto size = before;
-            if (locked && size.Height > 0) {
-                size.Width =
-                    pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
-            }
-            size.Height = pointsToHmm(points);
-            resize(before, size);
-        });
+        const auto before = this->size();
+        auto size = before;
+        if (locked && size.Height > 0) {
+            size.Width = pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
+        }
+        size.Height = pointsToHmm(points);
+        resize(before, size);
     }
     double left() override { return hmmToPoints(position().X); }
     void setLeft(double points) override { move(&points, nullptr, false); }
@@ -728,17 +732,18 @@ private:
             throw SpreadsheetError(
                 QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
         }
-        session_->call("scale a picture", [&] {
-            const auto before = this->size();
-            const auto base = relativeToOriginal ? originalSize() : before;
-            auto size = before;
-            if (horizontal) {
-                size.Width = static_cast<sal_Int32>(std::lround(base.Width * double(factor)));
-            } else {
-                size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
-            }
-            resize(before, size);
-        });
+        const auto before = this->size();
+        const auto base = !relativeToOriginal ? before
+                          : original_         ? *original_
+                                              : session_->call("read a picture's own size",
+                                                               [&] { return originalSize(); });
+        auto size = before;
+        if (horizontal) {
+            size.Width = static_cast<sal_Int32>(std::lround(base.Width * double(factor)));
+        } else {
+            size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
+        }
+        resize(before, size);
     }
 
     void move(const double* left, const double* top, bool relative) {
@@ -747,27 +752,25 @@ private:
                 throw SpreadsheetError(QStringLiteral("A position must be a number"));
             }
         }
-        session_->call("move a picture", [&] {
-            const auto before = this->position();
-            auto position = before;
-            if (left != nullptr) {
-                position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
-            }
-            if (top != nullptr) {
-                position.Y = pointsToHmm((relative ? hmmToPoints(position.Y) : 0.0) + *top);
-            }
-            // A visible office redraws the picture for every move, also for none.
-            if (position != before) {
-                shape_->setPosition(position);
-                position_ = position;
-            }
-        });
+        const auto before = this->position();
+        auto position = before;
+        if (left != nullptr) {
+            position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
+        }
+        if (top != nullptr) {
+            position.Y = pointsToHmm((relative ? hmmToPoints(position.Y) : 0.0) + *top);
+        }
+        // A visible office redraws the picture for every move, also for none.
+        if (position != before) {
+            session_->placeShape(shape_, std::nullopt, position);
+            position_ = position;
+        }
     }
 
-    // Inside a call: a visible office redraws the picture for every resize, also for none.
+    // A visible office redraws the picture for every resize, also for none.
     void resize(const css::awt::Size& before, const css::awt::Size& size) {
         if (size != before) {
-            shape_->setSize(size);
+            session_->placeShape(shape_, size, std::nullopt);
             size_ = size;
         }
     }
@@ -885,6 +888,7 @@ public:
                 session_->pictureInserted(view_->model);
             } catch (...) {
                 // Leave no half-made picture behind.
+                session_->forgetShape(shape);
                 try {
                     page->remove(shape);
                 } catch (const css::uno::Exception&) {
@@ -955,10 +959,9 @@ private:
         if (height > 0) {
             made.size.Height = pointsToHmm(height);
         }
-        shape->setSize(made.size);
-        shape->setPosition(made.position);
         made.named.set(shape, UNO_QUERY_THROW);
         made.named->setName(toOU(name));
+        session_->placeShape(shape, made.size, made.position);
         return made;
     }
 

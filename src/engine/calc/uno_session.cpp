@@ -517,6 +517,7 @@ void Session::releaseReferences() {
     shapes_.clear();
     windows_.clear();
     deferredSelection_.dropAll();
+    shapePlace_.reset();
     dispatchHelper_.clear();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
@@ -695,6 +696,63 @@ void Session::pictureInserted(const Reference<css::frame::XModel>& model) {
         throw;
     } catch (const css::uno::Exception&) {
         // A view without the option draws as before.
+    }
+}
+
+void Session::placeShape(const Reference<css::drawing::XShape>& shape,
+                         const std::optional<css::awt::Size>& size,
+                         const std::optional<css::awt::Point>& position) {
+    if (!screenUpdatingOff()) {
+        call("place a picture", [&] {
+            if (size) {
+                shape->setSize(*size);
+            }
+            if (position) {
+                shape->setPosition(*position);
+            }
+        });
+        return;
+    }
+    if (shapePlace_ && shapePlace_->shape.get() != shape.get()) {
+        // Another shape's first.
+        call("place a picture", [this] { writeShapePlace(); });
+    }
+    if (!shapePlace_) {
+        shapePlace_ = ShapePlace{shape, {}, {}};
+    }
+    if (size) {
+        shapePlace_->size = size;
+    }
+    if (position) {
+        shapePlace_->position = position;
+    }
+}
+
+void Session::forgetShape(const Reference<css::drawing::XShape>& shape) {
+    if (shapePlace_ && shapePlace_->shape.get() == shape.get()) {
+        shapePlace_.reset();
+    }
+}
+
+void Session::settleShape(const Reference<css::drawing::XShape>& shape) noexcept {
+    if (!shapePlace_ || shapePlace_->shape.get() != shape.get()) {
+        return;
+    }
+    try {
+        call("place a picture", [this] { writeShapePlace(); });
+    } catch (...) {
+        shapePlace_.reset();
+    }
+}
+
+void Session::writeShapePlace() {
+    if (const auto place = std::exchange(shapePlace_, std::nullopt)) {
+        if (place->size) {
+            place->shape->setSize(*place->size);
+        }
+        if (place->position) {
+            place->shape->setPosition(*place->position);
+        }
     }
 }
 

@@ -9,6 +9,8 @@
 #include "spreadsheet.h"
 #include "user_interaction.h"
 
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
@@ -225,6 +227,18 @@ public:
         }
     }
 
+    // A call that neither reads nor changes where a shape is or how big: the place and size
+    // waiting to be written keep waiting.
+    template <class F> auto callAside(const char* what, F&& f) -> decltype(f()) {
+        const bool aside = std::exchange(aside_, true);
+        struct Restore {
+            bool& flag;
+            bool value;
+            ~Restore() { flag = value; }
+        } restore{aside_, aside};
+        return call(what, std::forward<F>(f));
+    }
+
     LinkState& state() { return *state_; }
     const Reference<css::frame::XDesktop2>& desktop() const { return office_->desktop; }
     const Reference<css::uno::XComponentContext>& context() const { return office_->context; }
@@ -255,6 +269,17 @@ public:
     // Selects the cells whose selection waits, where their sheet is still the one in view:
     // before anything that changes the sheet in view or selects for real, and at the unlock.
     void selectDeferredCells();
+    // Gives a shape a size, a place or both. While screen updating is off they are written at
+    // the start of the next call to the office, the size and place together: a paste run sizes
+    // and moves a picture several times.
+    void placeShape(const Reference<css::drawing::XShape>& shape,
+                    const std::optional<css::awt::Size>& size,
+                    const std::optional<css::awt::Point>& position);
+    // A shape removed: what waits to be written to it is dropped.
+    void forgetShape(const Reference<css::drawing::XShape>& shape);
+    // The link lets go of a shape: what waits to be written to it is written now, before the
+    // user can move its cells. Never throws; a lost office fails the next call.
+    void settleShape(const Reference<css::drawing::XShape>& shape) noexcept;
     // Unlocks documents a Velmora run left locked (for example one killed mid-run).
     void clearStaleLocks();
 
@@ -276,6 +301,9 @@ private:
     template <class F> auto inside(const char* what, F& f) -> decltype(f()) {
         Scope scope(*this);
         try {
+            if (depth_ == 1 && !aside_) {
+                writeShapePlace();
+            }
             return f();
         } catch (const css::lang::DisposedException& e) {
             fail(what, e, true);
@@ -284,6 +312,8 @@ private:
         }
     }
     void handOver(const char* what, std::function<void()> work);
+    // Inside a call: writes the size and place waiting to be written.
+    void writeShapePlace();
     // Waits for a call posted to the office's call thread; a failure or a give-up throws.
     void awaitCall(const char* what, const std::shared_ptr<CallThread::Call>& call);
     [[noreturn]] void fail(const char* what, const css::uno::Exception& e, bool disposed);
@@ -303,6 +333,13 @@ private:
     ShapeDirectory shapes_;
     DeferredSelection deferredSelection_;
     Windows windows_;
+    struct ShapePlace {
+        Reference<css::drawing::XShape> shape;
+        std::optional<css::awt::Size> size;
+        std::optional<css::awt::Point> position;
+    };
+    std::optional<ShapePlace> shapePlace_;
+    bool aside_ = false;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
     std::vector<Reference<css::frame::XModel>> locked_;
     // Pictures put into each workbook during this lock, and its view once they are hidden.
