@@ -1081,13 +1081,28 @@ public:
     // photo.
     WorksheetPtr activeSheet() override {
         return session_->call("find the active worksheet", [&] {
-            auto controller = model_->getCurrentController();
-            if (session_->screenUpdatingOff()) {
-                session_->windows().seen(model_, controller);
+            const bool run = session_->screenUpdatingOff();
+            // Within a run the window found at its first photo is asked: a workbook shows
+            // another only when the user opens a second window on it. One closed is asked
+            // for the window again.
+            auto controller = run ? session_->windows().of(model_) : nullptr;
+            std::optional<ViewPlace> found;
+            if (controller.is()) {
+                try {
+                    found = ViewPlace::of(controller);
+                } catch (const css::lang::DisposedException&) {
+                    controller.clear();
+                }
+            }
+            if (!controller.is()) {
+                controller = model_->getCurrentController();
+                if (run) {
+                    session_->windows().seen(model_, controller);
+                }
             }
             // The same window is the same proxy: compared without asking the office.
             if (active_ && active_->controller().get() == controller.get()) {
-                const auto place = ViewPlace::of(controller);
+                const auto place = found ? *found : ViewPlace::of(controller);
                 if (place.sheet < 0 || place.sheet != active_->found.sheet ||
                     place.sheets != active_->found.sheets) {
                     active_.reset();
