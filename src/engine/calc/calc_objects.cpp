@@ -329,6 +329,10 @@ public:
     // as after a select of them, one call reads them.
     Geometry geometry(const css::table::CellRangeAddress& cells) {
         const auto& cursor = madeCursor();
+        if (cursorAt_) {
+            // Moved from where it was last; its name below tells whether it got there.
+            moveCursor(*cursorAt_, cells);
+        }
         css::uno::Sequence<OUString> names(3);
         names.getArray()[0] = OUString("Position");
         names.getArray()[1] = OUString("Size");
