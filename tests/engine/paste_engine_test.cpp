@@ -328,6 +328,11 @@ TEST(PasteEngine, AFailureAtAnyCallEndsInTheOneMessage) {
         run.set(Holder::Text22, "1");
         run.drop(run.photo(QStringLiteral("IMG_0001.JPG"), 64, 48));
         run.expectEnded(from > 0, to < INT_MAX);
+        // A picture kept is named, by the run or, before it could, as the link names it.
+        for (const ShapeInfo& picture : run.world.shapes()) {
+            EXPECT_TRUE(picture.name == kPictureNamePrefix + "1" || picture.name == "Picture 1")
+                << picture.name.toStdString();
+        }
         return std::pair{run.calc.calls, run.calc.zoom};
     };
     const QStringList calls = paste(0, 0).first;

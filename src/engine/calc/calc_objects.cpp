@@ -615,8 +615,16 @@ public:
         }
         session_->callAside("name a picture", [&] {
             const auto& named = this->named();
+            // The link's own name for a picture it has just made waits: refused, this name is
+            // given again after it, as when the picture had it.
+            const auto own = session_->takeShapeName(shape_);
             named->setName(toOU(name));
-            const QString given = toQ(named->getName());
+            QString given = toQ(named->getName());
+            if (given != name && own) {
+                named->setName(*own);
+                named->setName(toOU(name));
+                given = toQ(named->getName());
+            }
             name_ = given;
             session_->shapes().renamed(shape_, given);
             if (given != name) {
@@ -964,7 +972,7 @@ private:
             made.size.Height = pointsToHmm(height);
         }
         made.named.set(shape, UNO_QUERY_THROW);
-        made.named->setName(toOU(name));
+        session_->nameShape(shape, made.named, toOU(name));
         session_->placeShape(shape, made.size, made.position);
         return made;
     }

@@ -713,19 +713,42 @@ void Session::placeShape(const Reference<css::drawing::XShape>& shape,
         });
         return;
     }
+    auto& waiting = shapePlace(shape);
+    if (size) {
+        waiting.size = size;
+    }
+    if (position) {
+        waiting.position = position;
+    }
+}
+
+void Session::nameShape(const Reference<css::drawing::XShape>& shape,
+                        const Reference<css::container::XNamed>& named, const OUString& name) {
+    if (!screenUpdatingOff()) {
+        call("name a picture", [&] { named->setName(name); });
+        return;
+    }
+    auto& waiting = shapePlace(shape);
+    waiting.named = named;
+    waiting.name = name;
+}
+
+std::optional<OUString> Session::takeShapeName(const Reference<css::drawing::XShape>& shape) {
+    if (!shapePlace_ || shapePlace_->shape.get() != shape.get()) {
+        return std::nullopt;
+    }
+    return std::exchange(shapePlace_->name, std::nullopt);
+}
+
+Session::ShapePlace& Session::shapePlace(const Reference<css::drawing::XShape>& shape) {
     if (shapePlace_ && shapePlace_->shape.get() != shape.get()) {
         // Another shape's first.
         call("place a picture", [this] { writeShapePlace(); });
     }
     if (!shapePlace_) {
-        shapePlace_ = ShapePlace{shape, {}, {}};
+        shapePlace_ = ShapePlace{shape, {}, {}, {}, {}};
     }
-    if (size) {
-        shapePlace_->size = size;
-    }
-    if (position) {
-        shapePlace_->position = position;
-    }
+    return *shapePlace_;
 }
 
 void Session::forgetShape(const Reference<css::drawing::XShape>& shape) {
@@ -752,6 +775,9 @@ void Session::writeShapePlace() {
         }
         if (place->position) {
             place->shape->setPosition(*place->position);
+        }
+        if (place->name) {
+            place->named->setName(*place->name);
         }
     }
 }

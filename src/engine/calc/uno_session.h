@@ -14,6 +14,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -275,6 +276,11 @@ public:
     void placeShape(const Reference<css::drawing::XShape>& shape,
                     const std::optional<css::awt::Size>& size,
                     const std::optional<css::awt::Point>& position);
+    // Names a shape the link has just made, the same way: a paste run renames it at once.
+    void nameShape(const Reference<css::drawing::XShape>& shape,
+                   const Reference<css::container::XNamed>& named, const OUString& name);
+    // The name waiting to be given to `shape`, no longer waiting.
+    std::optional<OUString> takeShapeName(const Reference<css::drawing::XShape>& shape);
     // A shape removed: what waits to be written to it is dropped.
     void forgetShape(const Reference<css::drawing::XShape>& shape);
     // The link lets go of a shape: what waits to be written to it is written now, before the
@@ -337,7 +343,11 @@ private:
         Reference<css::drawing::XShape> shape;
         std::optional<css::awt::Size> size;
         std::optional<css::awt::Point> position;
+        Reference<css::container::XNamed> named;
+        std::optional<OUString> name;
     };
+    // The shape's entry, another shape's written first.
+    ShapePlace& shapePlace(const Reference<css::drawing::XShape>& shape);
     std::optional<ShapePlace> shapePlace_;
     bool aside_ = false;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
