@@ -297,6 +297,10 @@ void PasteRun::InsertPicture(const QString& fileName, const photo::LightPhoto& p
         }
     }
     const RangePtr at = cell();
+    if (centredInTheArea()) {
+        // Read now, the cell's place comes with it.
+        cellArea();
+    }
     picture_ = target->addPicture(photo.file, false, true, at->left(), at->top(), 0, 0);
     if (photo.copied) {
         // Embedded now; the run's folder need not keep it.
@@ -350,14 +354,27 @@ void PasteRun::ReanchorPicture() {
     ExcelApp->setZoom(savedZoom);
 }
 
+// Whether ArrangePicture will place the picture in the cell area.
+bool PasteRun::centredInTheArea() {
+    const QString sizing = engine_.holders_.text(Holder::Text2);
+    return sizing == QLatin1String("Option2") || sizing == QLatin1String("Option3") ||
+           sizing == QLatin1String("Option4") || sizing == QLatin1String("Option11") ||
+           sizing == QLatin1String("Option12");
+}
+
 double PasteRun::percent() {
     return fraction(engine_.holders_.text(Holder::Text5));
 }
 
 // A cell's merge area, from the cell to the area's last cell.
 RangePtr PasteRun::mergeAreaOf(const RangePtr& cell) {
-    const int lastColumn = lastIndex(cell->column(), cell->mergeAreaColumns());
-    const int lastRow = lastIndex(cell->row(), cell->mergeAreaRows());
+    const int columns = cell->mergeAreaColumns();
+    const int rows = cell->mergeAreaRows();
+    if (columns == 1 && rows == 1) {
+        return cell;
+    }
+    const int lastColumn = lastIndex(cell->column(), columns);
+    const int lastRow = lastIndex(cell->row(), rows);
     return sheet()->range(cell->address() + QLatin1Char(':') + cellAddress(lastRow, lastColumn));
 }
 

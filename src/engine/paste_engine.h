@@ -139,6 +139,7 @@ private:
     RangePtr mergeAreaOf(const RangePtr& cell);
     Placement placementIn(const std::function<RangePtr()>& area);
     void centre();
+    bool centredInTheArea();
     double percent();
     bool version12();
     void photoDone();

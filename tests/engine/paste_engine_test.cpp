@@ -314,6 +314,11 @@ TEST(PasteEngine, AFailureAtAnyCallEndsInTheOneMessage) {
         run.set(Holder::Text22, "1");
         run.drop(run.photo(QStringLiteral("IMG_0001.JPG"), 64, 48));
         run.expectEnded(from > 0, to < INT_MAX);
+        // A picture kept is named, by the run or, before it could, as the link names it.
+        for (const ShapeInfo& picture : run.world.shapes()) {
+            EXPECT_TRUE(picture.name == kPictureNamePrefix + "1" || picture.name == "Picture 1")
+                << picture.name.toStdString();
+        }
         return std::pair{run.calc.calls, run.calc.zoom};
     };
     const QStringList calls = paste(0, 0).first;
@@ -375,6 +380,10 @@ TEST(FolderPaste, GoesDownTheColumnWithTheGapAfterEachPhotoAndThePageGapAfterEac
             EXPECT_NEAR(picture.width, 255.15, 0.05);
         }
         EXPECT_EQ(rows, c.rows);
+        // The last picture selected, the cell cursor on its cell.
+        EXPECT_EQ(run.world.selectedShape(), kPictureNamePrefix + QString::number(rows.size()));
+        EXPECT_EQ(run.world.link().attach()->activeCell()->address(),
+                  QStringLiteral("$%1$%2").arg(QLatin1Char(c.start[0])).arg(c.rows.back()));
     }
 }
 
@@ -404,6 +413,15 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
          {},
          [](Paste& r) { r.world.insertRows(1, 2); },
          {"$B$5", "$B$7", "$B$7", "$B$11"},
+         {}},
+        {"rows inserted above merged cells, each photo fitted into its cell",
+         [](Paste& r) {
+             r.set(Holder::Text2, "Option4");
+             r.world.merge(QStringLiteral("B7:C8"));
+         },
+         [](Paste& r) { r.world.insertRows(1, 2); },
+         {"$B$5", "$B$7", "$B$7", "$B$11"},
+         false,
          {}},
         {"another workbook turned to",
          {},
@@ -438,10 +456,11 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
         for (const ShapeInfo& picture : shapes) {
             anchors << picture.anchor;
             names << picture.name;
-            // Each at the top of its cell: two in one cell at the same height.
+            // Each at the top of its cell: two in one cell at the same height and width.
             for (const ShapeInfo& other : shapes) {
                 if (other.anchor == picture.anchor) {
                     EXPECT_NEAR(other.top, picture.top, 0.05);
+                    EXPECT_NEAR(other.width, picture.width, 0.05);
                 }
             }
         }

@@ -245,6 +245,7 @@ public:
         }
         return sheet_;
     }
+    bool knowsSheet() const { return sheet_.is(); }
     const Reference<css::frame::XController>& controller() {
         if (!controller_.is()) {
             controller_ = model->getCurrentController();
@@ -328,6 +329,10 @@ public:
     // as after a select of them, one call reads them.
     Geometry geometry(const css::table::CellRangeAddress& cells) {
         const auto& cursor = madeCursor();
+        if (cursorAt_) {
+            // Moved from where it was last; its name below tells whether it got there.
+            moveCursor(*cursorAt_, cells);
+        }
         css::uno::Sequence<OUString> names(3);
         names.getArray()[0] = OUString("Position");
         names.getArray()[1] = OUString("Size");
@@ -341,22 +346,57 @@ public:
             names.realloc(2);
             values = cursor.properties->getPropertyValues(names);
         }
+        cursorAt_ = cells;
         Geometry geometry;
         values[0] >>= geometry.position;
         values[1] >>= geometry.size;
         return geometry;
     }
-    // The merged area the cell is part of (itself when it is none).
-    css::table::CellRangeAddress mergedArea(sal_Int32 column, sal_Int32 row) {
-        const auto& cursor = cursorOn(cellRange(column, row));
-        cursor.sheetCursor->collapseToMergedArea();
-        return cursor.address->getRangeAddress();
+    // The merged area the cell is part of (itself when it is none), read with its place and
+    // size: the cursor's name tells the area.
+    struct Area {
+        css::table::CellRangeAddress cells;
+        Geometry geometry;
+    };
+    Area mergedArea(sal_Int32 column, sal_Int32 row) {
+        const auto cell = cellRange(column, row);
+        if (cursorAt_) {
+            // Moved from where it was last: rows inserted meanwhile moved it with its cells,
+            // and then the area read does not start at the cell.
+            moveCursor(*cursorAt_, cell);
+            const Area area = mergedAreaHere();
+            if (area.cells.StartColumn == column && area.cells.StartRow == row) {
+                return area;
+            }
+        }
+        cursorOn(cell);
+        return mergedAreaHere();
     }
     void select(const css::table::CellRangeAddress& cells) {
         selection()->select(Any(cursorOn(cells).sheetCursor));
     }
 
 private:
+    // The merged area of the cursor's cell, from its place and size and name.
+    Area mergedAreaHere() {
+        const auto& cursor = madeCursor();
+        cursor.sheetCursor->collapseToMergedArea();
+        css::uno::Sequence<OUString> names(3);
+        names.getArray()[0] = OUString("Position");
+        names.getArray()[1] = OUString("Size");
+        names.getArray()[2] = OUString("AbsoluteName");
+        const auto values = cursor.properties->getPropertyValues(names);
+        Area area;
+        values[0] >>= area.geometry.position;
+        values[1] >>= area.geometry.size;
+        OUString name;
+        values[2] >>= name;
+        const auto named = cellsNamed(toQ(name));
+        area.cells = named ? *named : cursor.address->getRangeAddress();
+        cursorAt_ = area.cells;
+        return area;
+    }
+
     // One cursor per sheet does the work of every range on it: each range is a new object for
     // Calc to make, ask for its interfaces and let go again.
     struct Cursor {
@@ -406,6 +446,7 @@ private:
 
     // Moves the cursor, now on `now`, onto `cells`.
     void moveCursor(css::table::CellRangeAddress now, const css::table::CellRangeAddress& cells) {
+        cursorAt_ = cells;
         if (sameCells(now, cells)) {
             return;
         }
@@ -439,6 +480,8 @@ private:
     Reference<css::sheet::XCellRangeAddressable> whole_;
     std::optional<css::table::CellRangeAddress> extent_;
     Cursor cursor_;
+    // Where the cursor was put or found last.
+    std::optional<css::table::CellRangeAddress> cursorAt_;
 };
 using SheetViewPtr = std::shared_ptr<SheetView>;
 
@@ -467,13 +510,23 @@ public:
         const auto& a = mergeArea();
         return a.EndColumn - a.StartColumn + 1;
     }
-    double left() override { return hmmToPoints(geometry().position.X); }
-    double top() override { return hmmToPoints(geometry().position.Y); }
+    double left() override { return hmmToPoints(position().X); }
+    double top() override { return hmmToPoints(position().Y); }
     double width() override { return hmmToPoints(geometry().size.Width); }
     double height() override { return hmmToPoints(geometry().size.Height); }
     void select() override {
         session_->call("select a cell", [&] {
-            session_->deferredSelection().drop();
+            auto& deferred = session_->deferredSelection();
+            // Only cells of a sheet found in view wait: selecting them turns to no other sheet.
+            if (session_->screenUpdatingOff() && view_->found.sheet >= 0) {
+                if (deferred.cellsWaiting() && !deferred.cellsIn(view_->model)) {
+                    session_->selectDeferredCells();
+                }
+                deferred.defer(DeferredSelection::Cells{view_->model, view_->sheet(), cells_});
+                return;
+            }
+            session_->selectDeferredCells();
+            deferred.drop();
             view_->select(cells_);
         });
     }
@@ -488,12 +541,25 @@ private:
         }
         return *geometry_;
     }
-    // A range is asked for its first cell's.
+    // The area's place is its first cell's.
+    const css::awt::Point& position() {
+        return areaPosition_ && !geometry_ ? *areaPosition_ : geometry().position;
+    }
+    // A range is asked for its first cell's. The area's place and size come with it: those of
+    // the range where it starts the area or is the area.
     const css::table::CellRangeAddress& mergeArea() {
         if (!merge_) {
-            merge_ = session_->call("read a merged area", [&] {
+            const auto area = session_->call("read a merged area", [&] {
                 return view_->mergedArea(cells_.StartColumn, cells_.StartRow);
             });
+            merge_ = area.cells;
+            if (area.cells.StartColumn == cells_.StartColumn &&
+                area.cells.StartRow == cells_.StartRow) {
+                areaPosition_ = area.geometry.position;
+            }
+            if (!geometry_ && sameCells(area.cells, cells_)) {
+                geometry_ = area.geometry;
+            }
         }
         return *merge_;
     }
@@ -503,6 +569,7 @@ private:
     const css::table::CellRangeAddress cells_;
     std::optional<css::table::CellRangeAddress> merge_;
     std::optional<SheetView::Geometry> geometry_;
+    std::optional<css::awt::Point> areaPosition_;
 };
 
 // A shape keeps its size, place and name as it last read or set them: a paste holds one only
@@ -530,10 +597,14 @@ public:
             position_ = made->position;
         }
     }
+    ~CalcShape() override { session_->settleShape(shape_); }
+    CalcShape(const CalcShape&) = delete;
+    CalcShape& operator=(const CalcShape&) = delete;
 
     QString name() override {
         if (!name_) {
-            name_ = session_->call("read a picture name", [&] { return toQ(named()->getName()); });
+            name_ =
+                session_->callAside("read a picture name", [&] { return toQ(named()->getName()); });
         }
         return *name_;
     }
@@ -542,10 +613,18 @@ public:
         if (name.isEmpty()) {
             throw SpreadsheetError(QStringLiteral("A picture needs a name"));
         }
-        session_->call("name a picture", [&] {
+        session_->callAside("name a picture", [&] {
             const auto& named = this->named();
+            // The link's own name for a picture it has just made waits: refused, this name is
+            // given again after it, as when the picture had it.
+            const auto own = session_->takeShapeName(shape_);
             named->setName(toOU(name));
-            const QString given = toQ(named->getName());
+            QString given = toQ(named->getName());
+            if (given != name && own) {
+                named->setName(*own);
+                named->setName(toOU(name));
+                given = toQ(named->getName());
+            }
             name_ = given;
             session_->shapes().renamed(shape_, given);
             if (given != name) {
@@ -555,6 +634,11 @@ public:
         });
     }
     void select() override {
+        if (session_->screenUpdatingOff() && view_->knowsSheet()) {
+            // Nothing for the office until the unlock.
+            session_->deferredSelection().defer({view_->model, view_->sheet(), shape_});
+            return;
+        }
         session_->call("select a picture", [&] {
             if (session_->screenUpdatingOff()) {
                 session_->deferredSelection().defer({view_->model, view_->sheet(), shape_});
@@ -579,30 +663,24 @@ public:
     void setWidth(double points) override {
         requireSize(points, "A width");
         const bool locked = lockAspectRatio();
-        session_->call("size a picture", [&] {
-            const auto before = this->size();
-            auto size = before;
-            if (locked && size.Width > 0) {
-                size.Height =
-                    pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
-            }
-            size.Width = pointsToHmm(points);
-            resize(before, size);
-        });
+        const auto before = this->size();
+        auto size = before;
+        if (locked && size.Width > 0) {
+            size.Height = pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
+        }
+        size.Width = pointsToHmm(points);
+        resize(before, size);
     }
     void setHeight(double points) override {
         requireSize(points, "A height");
         const bool locked = lockAspectRatio();
-        session_->call("size a picture", [&] {
-            const auto before = this->size();
-            auto size = before;
-            if (locked && size.Height > 0) {
-                size.Width =
-                    pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
-            }
-            size.Height = pointsToHmm(points);
-            resize(before, size);
-        });
+        const auto before = this->size();
+        auto size = before;
+        if (locked && size.Height > 0) {
+            size.Width = pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
+        }
+        size.Height = pointsToHmm(points);
+        resize(before, size);
     }
     double left() override { return hmmToPoints(position().X); }
     void setLeft(double points) override { move(&points, nullptr, false); }
@@ -666,17 +744,18 @@ private:
             throw SpreadsheetError(
                 QStringLiteral("A scale factor of %1 is not allowed").arg(factor));
         }
-        session_->call("scale a picture", [&] {
-            const auto before = this->size();
-            const auto base = relativeToOriginal ? originalSize() : before;
-            auto size = before;
-            if (horizontal) {
-                size.Width = static_cast<sal_Int32>(std::lround(base.Width * double(factor)));
-            } else {
-                size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
-            }
-            resize(before, size);
-        });
+        const auto before = this->size();
+        const auto base = !relativeToOriginal ? before
+                          : original_         ? *original_
+                                              : session_->call("read a picture's own size",
+                                                               [&] { return originalSize(); });
+        auto size = before;
+        if (horizontal) {
+            size.Width = static_cast<sal_Int32>(std::lround(base.Width * double(factor)));
+        } else {
+            size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
+        }
+        resize(before, size);
     }
 
     void move(const double* left, const double* top, bool relative) {
@@ -685,27 +764,25 @@ private:
                 throw SpreadsheetError(QStringLiteral("A position must be a number"));
             }
         }
-        session_->call("move a picture", [&] {
-            const auto before = this->position();
-            auto position = before;
-            if (left != nullptr) {
-                position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
-            }
-            if (top != nullptr) {
-                position.Y = pointsToHmm((relative ? hmmToPoints(position.Y) : 0.0) + *top);
-            }
-            // A visible office redraws the picture for every move, also for none.
-            if (position != before) {
-                shape_->setPosition(position);
-                position_ = position;
-            }
-        });
+        const auto before = this->position();
+        auto position = before;
+        if (left != nullptr) {
+            position.X = pointsToHmm((relative ? hmmToPoints(position.X) : 0.0) + *left);
+        }
+        if (top != nullptr) {
+            position.Y = pointsToHmm((relative ? hmmToPoints(position.Y) : 0.0) + *top);
+        }
+        // A visible office redraws the picture for every move, also for none.
+        if (position != before) {
+            session_->placeShape(shape_, std::nullopt, position);
+            position_ = position;
+        }
     }
 
-    // Inside a call: a visible office redraws the picture for every resize, also for none.
+    // A visible office redraws the picture for every resize, also for none.
     void resize(const css::awt::Size& before, const css::awt::Size& size) {
         if (size != before) {
-            shape_->setSize(size);
+            session_->placeShape(shape_, size, std::nullopt);
             size_ = size;
         }
     }
@@ -743,6 +820,7 @@ public:
 
     void activate() override {
         session_->call("activate a worksheet", [&] {
+            session_->selectDeferredCells();
             const auto& controller = view_->controller();
             if (controller.is() && controller->getFrame().is()) {
                 controller->getFrame()->activate();
@@ -822,6 +900,7 @@ public:
                 session_->pictureInserted(view_->model);
             } catch (...) {
                 // Leave no half-made picture behind.
+                session_->forgetShape(shape);
                 try {
                     page->remove(shape);
                 } catch (const css::uno::Exception&) {
@@ -892,10 +971,9 @@ private:
         if (height > 0) {
             made.size.Height = pointsToHmm(height);
         }
-        shape->setSize(made.size);
-        shape->setPosition(made.position);
         made.named.set(shape, UNO_QUERY_THROW);
-        made.named->setName(toOU(name));
+        session_->nameShape(shape, made.named, toOU(name));
+        session_->placeShape(shape, made.size, made.position);
         return made;
     }
 
@@ -1015,13 +1093,28 @@ public:
     // photo.
     WorksheetPtr activeSheet() override {
         return session_->call("find the active worksheet", [&] {
-            auto controller = model_->getCurrentController();
-            if (session_->screenUpdatingOff()) {
-                session_->windows().seen(model_, controller);
+            const bool run = session_->screenUpdatingOff();
+            // Within a run the window found at its first photo is asked: a workbook shows
+            // another only when the user opens a second window on it. One closed is asked
+            // for the window again.
+            auto controller = run ? session_->windows().of(model_) : nullptr;
+            std::optional<ViewPlace> found;
+            if (controller.is()) {
+                try {
+                    found = ViewPlace::of(controller);
+                } catch (const css::lang::DisposedException&) {
+                    controller.clear();
+                }
+            }
+            if (!controller.is()) {
+                controller = model_->getCurrentController();
+                if (run) {
+                    session_->windows().seen(model_, controller);
+                }
             }
             // The same window is the same proxy: compared without asking the office.
             if (active_ && active_->controller().get() == controller.get()) {
-                const auto place = ViewPlace::of(controller);
+                const auto place = found ? *found : ViewPlace::of(controller);
                 if (place.sheet < 0 || place.sheet != active_->found.sheet ||
                     place.sheets != active_->found.sheets) {
                     active_.reset();
@@ -1052,6 +1145,7 @@ public:
     }
     WorksheetPtr addWorksheet() override {
         return session_->call("add a worksheet", [&] {
+            session_->selectDeferredCells();
             Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
             auto names = document->getSheets();
             Reference<css::container::XIndexAccess> all(names, UNO_QUERY_THROW);
@@ -1098,6 +1192,12 @@ public:
     RangePtr activeCell() override {
         return session_->call("find the active cell", [&] {
             auto model = activeModel(*session_);
+            // Cells selected in this workbook since screen updating went off: their first.
+            if (const auto* selected = session_->deferredSelection().cellsIn(model)) {
+                return std::make_shared<CalcRange>(
+                    session_, std::make_shared<SheetView>(model, selected->sheet),
+                    cellRange(selected->cells.StartColumn, selected->cells.StartRow));
+            }
             auto controller = session_->windows().of(model);
             if (!controller.is()) {
                 controller = model->getCurrentController();

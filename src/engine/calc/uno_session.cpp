@@ -6,6 +6,7 @@
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
@@ -15,6 +16,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
@@ -514,7 +516,8 @@ void Session::releaseReferences() {
     aspectLocks_.clear();
     shapes_.clear();
     windows_.clear();
-    deferredSelection_.drop();
+    deferredSelection_.dropAll();
+    shapePlace_.reset();
     dispatchHelper_.clear();
     if (office_->activeCalls == 0) {
         office_->releaseReferences();
@@ -601,6 +604,11 @@ void Session::unlockDocuments() {
                 // Its workbook closed meanwhile; the unlock below reports a lost office.
             }
         }
+    }
+    try {
+        selectDeferredCells();
+    } catch (const SpreadsheetError&) {
+        // Its workbook closed meanwhile: nothing left to select.
     }
     if (auto pending = deferredSelection_.take()) {
         try {
@@ -689,6 +697,114 @@ void Session::pictureInserted(const Reference<css::frame::XModel>& model) {
     } catch (const css::uno::Exception&) {
         // A view without the option draws as before.
     }
+}
+
+void Session::placeShape(const Reference<css::drawing::XShape>& shape,
+                         const std::optional<css::awt::Size>& size,
+                         const std::optional<css::awt::Point>& position) {
+    if (!screenUpdatingOff()) {
+        call("place a picture", [&] {
+            if (size) {
+                shape->setSize(*size);
+            }
+            if (position) {
+                shape->setPosition(*position);
+            }
+        });
+        return;
+    }
+    auto& waiting = shapePlace(shape);
+    if (size) {
+        waiting.size = size;
+    }
+    if (position) {
+        waiting.position = position;
+    }
+}
+
+void Session::nameShape(const Reference<css::drawing::XShape>& shape,
+                        const Reference<css::container::XNamed>& named, const OUString& name) {
+    if (!screenUpdatingOff()) {
+        call("name a picture", [&] { named->setName(name); });
+        return;
+    }
+    auto& waiting = shapePlace(shape);
+    waiting.named = named;
+    waiting.name = name;
+}
+
+std::optional<OUString> Session::takeShapeName(const Reference<css::drawing::XShape>& shape) {
+    if (!shapePlace_ || shapePlace_->shape.get() != shape.get()) {
+        return std::nullopt;
+    }
+    return std::exchange(shapePlace_->name, std::nullopt);
+}
+
+Session::ShapePlace& Session::shapePlace(const Reference<css::drawing::XShape>& shape) {
+    if (shapePlace_ && shapePlace_->shape.get() != shape.get()) {
+        // Another shape's first.
+        call("place a picture", [this] { writeShapePlace(); });
+    }
+    if (!shapePlace_) {
+        shapePlace_ = ShapePlace{shape, {}, {}, {}, {}};
+    }
+    return *shapePlace_;
+}
+
+void Session::forgetShape(const Reference<css::drawing::XShape>& shape) {
+    if (shapePlace_ && shapePlace_->shape.get() == shape.get()) {
+        shapePlace_.reset();
+    }
+}
+
+void Session::settleShape(const Reference<css::drawing::XShape>& shape) noexcept {
+    if (!shapePlace_ || shapePlace_->shape.get() != shape.get()) {
+        return;
+    }
+    try {
+        call("place a picture", [this] { writeShapePlace(); });
+    } catch (...) {
+        shapePlace_.reset();
+    }
+}
+
+void Session::writeShapePlace() {
+    if (const auto place = std::exchange(shapePlace_, std::nullopt)) {
+        if (place->size) {
+            place->shape->setSize(*place->size);
+        }
+        if (place->position) {
+            place->shape->setPosition(*place->position);
+        }
+        if (place->name) {
+            place->named->setName(*place->name);
+        }
+    }
+}
+
+void Session::selectDeferredCells() {
+    const auto pending = deferredSelection_.takeCells();
+    if (!pending) {
+        return;
+    }
+    call("select a cell", [&] {
+        Reference<css::sheet::XSpreadsheetView> view(pending->model->getCurrentController(),
+                                                     css::uno::UNO_QUERY);
+        if (!view.is()) {
+            return;
+        }
+        // The user turned to another sheet meanwhile: selecting would turn back to this one.
+        const auto name = [](const Reference<css::uno::XInterface>& sheet) {
+            return Reference<css::container::XNamed>(sheet, css::uno::UNO_QUERY_THROW)->getName();
+        };
+        if (name(view->getActiveSheet()) != name(pending->sheet)) {
+            return;
+        }
+        const auto& a = pending->cells;
+        Reference<css::view::XSelectionSupplier>(view, css::uno::UNO_QUERY_THROW)
+            ->select(css::uno::Any(pending->sheet->getCellRangeByPosition(a.StartColumn, a.StartRow,
+                                                                          a.EndColumn, a.EndRow)));
+    });
 }
 
 void Session::holdLocks(bool hold) {

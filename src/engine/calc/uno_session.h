@@ -9,9 +9,12 @@
 #include "spreadsheet.h"
 #include "user_interaction.h"
 
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -21,6 +24,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
@@ -87,9 +91,10 @@ private:
     std::map<Reference<css::drawing::XShape>, bool> locks_;
 };
 
-// A picture selected while screen updating is off. The view selects it only when updating
-// resumes: for a large photo, selecting costs the office more than inserting it (its bars and
-// panels read the picture), and a paste run mostly selects a cell right after.
+// A picture or cells selected while screen updating is off. The view selects them only when
+// updating resumes: for a large photo, selecting costs the office more than inserting it (its
+// bars and panels read the picture), and a paste run selects a cell for every photo only to
+// read it back as the active cell.
 class DeferredSelection {
 public:
     struct Picture {
@@ -97,8 +102,23 @@ public:
         Reference<css::sheet::XSpreadsheet> sheet;
         Reference<css::drawing::XShape> shape;
     };
+    // On the sheet the model's view showed when they were selected.
+    struct Cells {
+        Reference<css::frame::XModel> model;
+        Reference<css::sheet::XSpreadsheet> sheet;
+        css::table::CellRangeAddress cells;
+    };
     void defer(Picture picture) { picture_ = std::move(picture); }
+    // Cells selected drop the picture selected before.
+    void defer(Cells cells) {
+        picture_.reset();
+        cells_ = std::move(cells);
+    }
     void drop() { picture_.reset(); }
+    void dropAll() {
+        picture_.reset();
+        cells_.reset();
+    }
     // Another sheet in view drops the selection of a picture on the one before. Calc makes a
     // new object for a sheet each time it is asked: `sameSheet` tells whether the picture's
     // sheet is the one in view.
@@ -108,10 +128,17 @@ public:
             picture_.reset();
         }
     }
+    // The cells waiting to be selected in `model`'s view, if any.
+    const Cells* cellsIn(const Reference<css::frame::XModel>& model) const {
+        return cells_ && cells_->model.get() == model.get() ? &*cells_ : nullptr;
+    }
+    bool cellsWaiting() const { return cells_.has_value(); }
     std::optional<Picture> take() { return std::exchange(picture_, std::nullopt); }
+    std::optional<Cells> takeCells() { return std::exchange(cells_, std::nullopt); }
 
 private:
     std::optional<Picture> picture_;
+    std::optional<Cells> cells_;
 };
 
 // The window each workbook showed when the link last looked during a run (screen updating
@@ -201,6 +228,18 @@ public:
         }
     }
 
+    // A call that neither reads nor changes where a shape is or how big: the place and size
+    // waiting to be written keep waiting.
+    template <class F> auto callAside(const char* what, F&& f) -> decltype(f()) {
+        const bool aside = std::exchange(aside_, true);
+        struct Restore {
+            bool& flag;
+            bool value;
+            ~Restore() { flag = value; }
+        } restore{aside_, aside};
+        return call(what, std::forward<F>(f));
+    }
+
     LinkState& state() { return *state_; }
     const Reference<css::frame::XDesktop2>& desktop() const { return office_->desktop; }
     const Reference<css::uno::XComponentContext>& context() const { return office_->context; }
@@ -228,6 +267,25 @@ public:
     // pictures in that workbook's view are hidden until screen updating is on again: a visible
     // office would otherwise draw every picture in view again for each new one.
     void pictureInserted(const Reference<css::frame::XModel>& model);
+    // Selects the cells whose selection waits, where their sheet is still the one in view:
+    // before anything that changes the sheet in view or selects for real, and at the unlock.
+    void selectDeferredCells();
+    // Gives a shape a size, a place or both. While screen updating is off they are written at
+    // the start of the next call to the office, the size and place together: a paste run sizes
+    // and moves a picture several times.
+    void placeShape(const Reference<css::drawing::XShape>& shape,
+                    const std::optional<css::awt::Size>& size,
+                    const std::optional<css::awt::Point>& position);
+    // Names a shape the link has just made, the same way: a paste run renames it at once.
+    void nameShape(const Reference<css::drawing::XShape>& shape,
+                   const Reference<css::container::XNamed>& named, const OUString& name);
+    // The name waiting to be given to `shape`, no longer waiting.
+    std::optional<OUString> takeShapeName(const Reference<css::drawing::XShape>& shape);
+    // A shape removed: what waits to be written to it is dropped.
+    void forgetShape(const Reference<css::drawing::XShape>& shape);
+    // The link lets go of a shape: what waits to be written to it is written now, before the
+    // user can move its cells. Never throws; a lost office fails the next call.
+    void settleShape(const Reference<css::drawing::XShape>& shape) noexcept;
     // Unlocks documents a Velmora run left locked (for example one killed mid-run).
     void clearStaleLocks();
 
@@ -249,6 +307,9 @@ private:
     template <class F> auto inside(const char* what, F& f) -> decltype(f()) {
         Scope scope(*this);
         try {
+            if (depth_ == 1 && !aside_) {
+                writeShapePlace();
+            }
             return f();
         } catch (const css::lang::DisposedException& e) {
             fail(what, e, true);
@@ -257,6 +318,8 @@ private:
         }
     }
     void handOver(const char* what, std::function<void()> work);
+    // Inside a call: writes the size and place waiting to be written.
+    void writeShapePlace();
     // Waits for a call posted to the office's call thread; a failure or a give-up throws.
     void awaitCall(const char* what, const std::shared_ptr<CallThread::Call>& call);
     [[noreturn]] void fail(const char* what, const css::uno::Exception& e, bool disposed);
@@ -276,6 +339,17 @@ private:
     ShapeDirectory shapes_;
     DeferredSelection deferredSelection_;
     Windows windows_;
+    struct ShapePlace {
+        Reference<css::drawing::XShape> shape;
+        std::optional<css::awt::Size> size;
+        std::optional<css::awt::Point> position;
+        Reference<css::container::XNamed> named;
+        std::optional<OUString> name;
+    };
+    // The shape's entry, another shape's written first.
+    ShapePlace& shapePlace(const Reference<css::drawing::XShape>& shape);
+    std::optional<ShapePlace> shapePlace_;
+    bool aside_ = false;
     Reference<css::frame::XDispatchHelper> dispatchHelper_;
     std::vector<Reference<css::frame::XModel>> locked_;
     // Pictures put into each workbook during this lock, and its view once they are hidden.
