@@ -421,7 +421,6 @@ TEST(FolderPaste, WhatTheUserDoesBetweenTwoPhotosIsSeenAtTheNextOne) {
          },
          [](Paste& r) { r.world.insertRows(1, 2); },
          {"$B$5", "$B$7", "$B$7", "$B$11"},
-         false,
          {}},
         {"another workbook turned to",
          {},
