@@ -356,10 +356,9 @@ void PasteRun::ReanchorPicture() {
 
 // Whether ArrangePicture will place the picture in the cell area.
 bool PasteRun::centredInTheArea() {
-    const QString sizing = engine_.holders_.text(Holder::Text2);
-    return sizing == QLatin1String("Option2") || sizing == QLatin1String("Option3") ||
-           sizing == QLatin1String("Option4") || sizing == QLatin1String("Option11") ||
-           sizing == QLatin1String("Option12");
+    Placement placement;
+    placement.sizing = engine_.holders_.text(Holder::Text2);
+    return placement.sizing == QLatin1String("Option2") || placement.sizedByTheCell();
 }
 
 double PasteRun::percent() {
