@@ -661,26 +661,10 @@ public:
     double width() override { return hmmToPoints(size().Width); }
     double height() override { return hmmToPoints(size().Height); }
     void setWidth(double points) override {
-        requireSize(points, "A width");
-        const bool locked = lockAspectRatio();
-        const auto before = this->size();
-        auto size = before;
-        if (locked && size.Width > 0) {
-            size.Height = pointsToHmm(hmmToPoints(size.Height) * points / hmmToPoints(size.Width));
-        }
-        size.Width = pointsToHmm(points);
-        resize(before, size);
+        setSide(points, "A width", &css::awt::Size::Width, &css::awt::Size::Height);
     }
     void setHeight(double points) override {
-        requireSize(points, "A height");
-        const bool locked = lockAspectRatio();
-        const auto before = this->size();
-        auto size = before;
-        if (locked && size.Height > 0) {
-            size.Width = pointsToHmm(hmmToPoints(size.Width) * points / hmmToPoints(size.Height));
-        }
-        size.Height = pointsToHmm(points);
-        resize(before, size);
+        setSide(points, "A height", &css::awt::Size::Height, &css::awt::Size::Width);
     }
     double left() override { return hmmToPoints(position().X); }
     void setLeft(double points) override { move(&points, nullptr, false); }
@@ -755,6 +739,20 @@ private:
         } else {
             size.Height = static_cast<sal_Int32>(std::lround(base.Height * double(factor)));
         }
+        resize(before, size);
+    }
+
+    // Sets one side; with the aspect ratio locked the other follows.
+    void setSide(double points, const char* what, sal_Int32 css::awt::Size::*side,
+                 sal_Int32 css::awt::Size::*other) {
+        requireSize(points, what);
+        const bool locked = lockAspectRatio();
+        const auto before = this->size();
+        auto size = before;
+        if (locked && size.*side > 0) {
+            size.*other = pointsToHmm(hmmToPoints(size.*other) * points / hmmToPoints(size.*side));
+        }
+        size.*side = pointsToHmm(points);
         resize(before, size);
     }
 
