@@ -516,17 +516,7 @@ public:
     double height() override { return hmmToPoints(geometry().size.Height); }
     void select() override {
         session_->call("select a cell", [&] {
-            auto& deferred = session_->deferredSelection();
-            // Only cells of a sheet found in view wait: selecting them turns to no other sheet.
-            if (session_->screenUpdatingOff() && view_->found.sheet >= 0) {
-                if (deferred.cellsWaiting() && !deferred.cellsIn(view_->model)) {
-                    session_->selectDeferredCells();
-                }
-                deferred.defer(DeferredSelection::Cells{view_->model, view_->sheet(), cells_});
-                return;
-            }
-            session_->selectDeferredCells();
-            deferred.drop();
+            session_->deferredSelection().drop();
             view_->select(cells_);
         });
     }
@@ -818,7 +808,6 @@ public:
 
     void activate() override {
         session_->call("activate a worksheet", [&] {
-            session_->selectDeferredCells();
             const auto& controller = view_->controller();
             if (controller.is() && controller->getFrame().is()) {
                 controller->getFrame()->activate();
@@ -1143,7 +1132,6 @@ public:
     }
     WorksheetPtr addWorksheet() override {
         return session_->call("add a worksheet", [&] {
-            session_->selectDeferredCells();
             Reference<css::sheet::XSpreadsheetDocument> document(model_, UNO_QUERY_THROW);
             auto names = document->getSheets();
             Reference<css::container::XIndexAccess> all(names, UNO_QUERY_THROW);
@@ -1190,12 +1178,6 @@ public:
     RangePtr activeCell() override {
         return session_->call("find the active cell", [&] {
             auto model = activeModel(*session_);
-            // Cells selected in this workbook since screen updating went off: their first.
-            if (const auto* selected = session_->deferredSelection().cellsIn(model)) {
-                return std::make_shared<CalcRange>(
-                    session_, std::make_shared<SheetView>(model, selected->sheet),
-                    cellRange(selected->cells.StartColumn, selected->cells.StartRow));
-            }
             auto controller = session_->windows().of(model);
             if (!controller.is()) {
                 controller = model->getCurrentController();

@@ -16,7 +16,6 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
@@ -516,7 +515,7 @@ void Session::releaseReferences() {
     aspectLocks_.clear();
     shapes_.clear();
     windows_.clear();
-    deferredSelection_.dropAll();
+    deferredSelection_.drop();
     shapePlace_.reset();
     dispatchHelper_.clear();
     if (office_->activeCalls == 0) {
@@ -604,11 +603,6 @@ void Session::unlockDocuments() {
                 // Its workbook closed meanwhile; the unlock below reports a lost office.
             }
         }
-    }
-    try {
-        selectDeferredCells();
-    } catch (const SpreadsheetError&) {
-        // Its workbook closed meanwhile: nothing left to select.
     }
     if (auto pending = deferredSelection_.take()) {
         try {
@@ -780,31 +774,6 @@ void Session::writeShapePlace() {
             place->named->setName(*place->name);
         }
     }
-}
-
-void Session::selectDeferredCells() {
-    const auto pending = deferredSelection_.takeCells();
-    if (!pending) {
-        return;
-    }
-    call("select a cell", [&] {
-        Reference<css::sheet::XSpreadsheetView> view(pending->model->getCurrentController(),
-                                                     css::uno::UNO_QUERY);
-        if (!view.is()) {
-            return;
-        }
-        // The user turned to another sheet meanwhile: selecting would turn back to this one.
-        const auto name = [](const Reference<css::uno::XInterface>& sheet) {
-            return Reference<css::container::XNamed>(sheet, css::uno::UNO_QUERY_THROW)->getName();
-        };
-        if (name(view->getActiveSheet()) != name(pending->sheet)) {
-            return;
-        }
-        const auto& a = pending->cells;
-        Reference<css::view::XSelectionSupplier>(view, css::uno::UNO_QUERY_THROW)
-            ->select(css::uno::Any(pending->sheet->getCellRangeByPosition(a.StartColumn, a.StartRow,
-                                                                          a.EndColumn, a.EndRow)));
-    });
 }
 
 void Session::holdLocks(bool hold) {

@@ -24,7 +24,6 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
-#include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
@@ -91,10 +90,9 @@ private:
     std::map<Reference<css::drawing::XShape>, bool> locks_;
 };
 
-// A picture or cells selected while screen updating is off. The view selects them only when
-// updating resumes: for a large photo, selecting costs the office more than inserting it (its
-// bars and panels read the picture), and a paste run selects a cell for every photo only to
-// read it back as the active cell.
+// A picture selected while screen updating is off. The view selects it only when updating
+// resumes: for a large photo, selecting costs the office more than inserting it (its bars and
+// panels read the picture), and a paste run mostly selects a cell right after.
 class DeferredSelection {
 public:
     struct Picture {
@@ -102,23 +100,8 @@ public:
         Reference<css::sheet::XSpreadsheet> sheet;
         Reference<css::drawing::XShape> shape;
     };
-    // On the sheet the model's view showed when they were selected.
-    struct Cells {
-        Reference<css::frame::XModel> model;
-        Reference<css::sheet::XSpreadsheet> sheet;
-        css::table::CellRangeAddress cells;
-    };
     void defer(Picture picture) { picture_ = std::move(picture); }
-    // Cells selected drop the picture selected before.
-    void defer(Cells cells) {
-        picture_.reset();
-        cells_ = std::move(cells);
-    }
     void drop() { picture_.reset(); }
-    void dropAll() {
-        picture_.reset();
-        cells_.reset();
-    }
     // Another sheet in view drops the selection of a picture on the one before. Calc makes a
     // new object for a sheet each time it is asked: `sameSheet` tells whether the picture's
     // sheet is the one in view.
@@ -128,17 +111,10 @@ public:
             picture_.reset();
         }
     }
-    // The cells waiting to be selected in `model`'s view, if any.
-    const Cells* cellsIn(const Reference<css::frame::XModel>& model) const {
-        return cells_ && cells_->model.get() == model.get() ? &*cells_ : nullptr;
-    }
-    bool cellsWaiting() const { return cells_.has_value(); }
     std::optional<Picture> take() { return std::exchange(picture_, std::nullopt); }
-    std::optional<Cells> takeCells() { return std::exchange(cells_, std::nullopt); }
 
 private:
     std::optional<Picture> picture_;
-    std::optional<Cells> cells_;
 };
 
 // The window each workbook showed when the link last looked during a run (screen updating
@@ -267,9 +243,6 @@ public:
     // pictures in that workbook's view are hidden until screen updating is on again: a visible
     // office would otherwise draw every picture in view again for each new one.
     void pictureInserted(const Reference<css::frame::XModel>& model);
-    // Selects the cells whose selection waits, where their sheet is still the one in view:
-    // before anything that changes the sheet in view or selects for real, and at the unlock.
-    void selectDeferredCells();
     // Gives a shape a size, a place or both. While screen updating is off they are written at
     // the start of the next call to the office, the size and place together: a paste run sizes
     // and moves a picture several times.
