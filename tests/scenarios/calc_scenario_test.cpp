@@ -68,12 +68,19 @@ TEST(StoppedOffice, TheWindowsPaintWhileItWaitsAndGivingUpLeavesTheWorkbookAsItW
         EXPECT_EQ(form.progressWindow(), nullptr);
     };
 
+    // The user waits on once; the box comes back only after the office was silent as long again.
+    ui.notAnsweringAnswers.push_back(MessageAnswer::Ok);
+    QElapsedTimer sinceWaitedOn;
     ui.onNotAnswering = [&] {
         EXPECT_TRUE(eventsRan) << "no window painted while the office was stopped";
-        office.resume();
+        if (sinceWaitedOn.isValid()) {
+            EXPECT_GE(sinceWaitedOn.elapsed(), 300) << "asked again at once";
+            office.resume();
+        }
+        sinceWaitedOn.start();
     };
     pasteTheFolder();
-    EXPECT_EQ(ui.messages, Messages({{kOfficeNotAnsweringMessage, kStyleExclamationOkCancel}}));
+    EXPECT_EQ(ui.messages, Messages(2, {kOfficeNotAnsweringMessage, kStyleExclamationOkCancel}));
     EXPECT_EQ(office.shapes(book).size(), 3);
     EXPECT_FALSE(office.locked(book));
 
