@@ -95,8 +95,6 @@ public:
     // Width and height 0 insert at the picture's own size.
     virtual ShapePtr addPicture(const QString& fileName, bool linkToFile, bool saveWithDocument,
                                 double left, double top, double width, double height) = 0;
-    // Pictures.ShapeRange(name): fails when no picture has that name.
-    virtual ShapePtr picture(const QString& name) = 0;
     // Evaluate(name): the shape of that name, or nullptr when there is none.
     virtual ShapePtr evaluate(const QString& name) = 0;
 };
@@ -117,9 +115,6 @@ class Application {
 public:
     virtual ~Application() = default;
     virtual RangePtr activeCell() = 0;
-    // Range(text) of the active sheet.
-    virtual RangePtr range(const QString& address) = 0;
-    virtual RangePtr cells(int row, int column) = 0;
     virtual int workbookCount() = 0;
     // Index from 1.
     virtual WorkbookPtr workbook(int index) = 0;

@@ -71,7 +71,6 @@ public:
         return link_.wrap(
             in(__func__).addPicture(file, linked, saved, at.x(), at.y(), width, height));
     }
-    ShapePtr picture(const QString& n) override { return link_.wrap(in(__func__).picture(n)); }
     ShapePtr evaluate(const QString& n) override { return link_.wrap(in(__func__).evaluate(n)); }
 };
 
@@ -89,8 +88,6 @@ class WrappedApplication : public Wrapped<Application> {
 public:
     using Wrapped::Wrapped;
     RangePtr activeCell() override { return link_.wrap(in(__func__).activeCell()); }
-    RangePtr range(const QString& a) override { return link_.wrap(in(__func__).range(a)); }
-    RangePtr cells(int r, int c) override { return link_.wrap(in(__func__).cells(r, c)); }
     int workbookCount() override { return in(__func__).workbookCount(); }
     WorkbookPtr workbook(int i) override { return link_.wrap(in(__func__).workbook(i)); }
     WorkbookPtr workbook(const QString& n) override { return link_.wrap(in(__func__).workbook(n)); }

@@ -897,14 +897,7 @@ public:
             return std::make_shared<CalcShape>(session_, view_, shape, made);
         });
     }
-    ShapePtr picture(const QString& name) override {
-        auto shape = find(name, true);
-        if (!shape) {
-            throw SpreadsheetError(QStringLiteral("No picture is named \"%1\"").arg(name));
-        }
-        return shape;
-    }
-    ShapePtr evaluate(const QString& name) override { return find(name, false); }
+    ShapePtr evaluate(const QString& name) override { return find(name); }
 
 private:
     // The absolute path of a picture file the link may insert at that place and size.
@@ -1016,7 +1009,7 @@ private:
         return shape;
     }
 
-    ShapePtr find(const QString& name, bool picturesOnly) {
+    ShapePtr find(const QString& name) {
         if (name.isEmpty()) {
             return nullptr;
         }
@@ -1035,12 +1028,7 @@ private:
                         stale = true;
                         break;
                     }
-                    if (picturesOnly && known.picture < 0) {
-                        known.picture = isPicture(shape) ? 1 : 0;
-                    }
-                    if (!picturesOnly || known.picture == 1) {
-                        return std::make_shared<CalcShape>(session_, view_, shape);
-                    }
+                    return std::make_shared<CalcShape>(session_, view_, shape);
                 }
                 if (!stale) {
                     return nullptr;
@@ -1190,23 +1178,6 @@ public:
             return std::make_shared<CalcRange>(session_, std::move(view), cellRange(column, row));
         });
     }
-    RangePtr range(const QString& address) override { return activeWorksheet()->range(address); }
-    RangePtr cells(int row, int column) override {
-        if (row < 1 || column < 1) {
-            throw SpreadsheetError(
-                QStringLiteral("There is no cell at row %1, column %2").arg(row).arg(column));
-        }
-        return session_->call("find a cell", [&] {
-            const auto model = activeModel(*session_);
-            auto view = SheetView::active(model, model->getCurrentController());
-            const auto cell = cellRange(column - 1, row - 1);
-            if (cell.EndColumn > view->extent().EndColumn || cell.EndRow > view->extent().EndRow) {
-                throw SpreadsheetError(
-                    QStringLiteral("There is no cell at row %1, column %2").arg(row).arg(column));
-            }
-            return std::make_shared<CalcRange>(session_, std::move(view), cell);
-        });
-    }
     int workbookCount() override {
         return static_cast<int>(session_->spreadsheetDocuments().size());
     }
@@ -1280,7 +1251,6 @@ public:
     }
 
 private:
-    WorksheetPtr activeWorksheet() { return activeWorkbook()->activeSheet(); }
     Reference<css::beans::XPropertySet> controllerProps() {
         return Reference<css::beans::XPropertySet>(activeModel(*session_)->getCurrentController(),
                                                    UNO_QUERY_THROW);

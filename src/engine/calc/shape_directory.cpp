@@ -55,7 +55,7 @@ ShapeDirectory::Page& ShapeDirectory::of(const css::uno::Reference<css::drawing:
     entry->shapes.clear();
     for (sal_Int32 i = 0; i < count; ++i) {
         css::uno::Reference<css::drawing::XShape> shape(page->getByIndex(i), css::uno::UNO_QUERY);
-        entry->shapes.push_back({shape, shape.is() ? nameOf(shape) : QString(), -1});
+        entry->shapes.push_back({shape, shape.is() ? nameOf(shape) : QString()});
     }
     entry->count = count;
     return *entry;
@@ -89,7 +89,7 @@ void ShapeDirectory::appended(const css::uno::Reference<css::drawing::XDrawPage>
                               const QString& name) {
     for (Page& entry : pages_) {
         if (entry.page.get() == page.get() && entry.count == before) {
-            entry.shapes.push_back({shape, name, 1});
+            entry.shapes.push_back({shape, name});
             entry.count = before + 1;
         }
     }

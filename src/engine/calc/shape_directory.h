@@ -20,8 +20,6 @@ public:
     struct Known {
         css::uno::Reference<css::drawing::XShape> shape;
         QString name;
-        // 1 a picture, 0 another shape, -1 not asked yet.
-        int picture = -1;
     };
     struct Page {
         css::uno::Reference<css::drawing::XDrawPage> page;
