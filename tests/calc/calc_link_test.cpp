@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,28 @@ TEST(CalcLink, AttachAsksOnlyARunningOfficeWithAWindowOrNamedByItsProfile) {
     office.resume();
     options.handOffWaitMs = 10000;
     EXPECT_EQ(makeCalcLink(options)->attach()->workbook(1)->name(), QStringLiteral("Book1.ods"));
+}
+
+// Links made and dropped leave no descriptor open (their socket, their wake-up).
+TEST(CalcLink, ALinkLetsGoOfTheDescriptorsItOpened) {
+    OfficeProcess& office = twoBooks();
+    const auto open = [] {
+        return QDir(QStringLiteral("/proc/self/fd"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const auto attachOnce = [&] {
+        EXPECT_EQ(office.makeLink()->attach()->workbook(1)->name(), QStringLiteral("Book1.ods"));
+    };
+    attachOnce(); // what the first connection sets up for good
+    const qsizetype before = open();
+    for (int i = 0; i < 5; ++i) {
+        attachOnce();
+    }
+    for (int waited = 0; open() > before && waited < 5000; waited += 50) {
+        QThread::msleep(50); // a bridge may end on a thread of its own
+    }
+    EXPECT_EQ(open(), before);
 }
 
 // Killed mid-call, the call fails within a second, and an office started again on the pipe is
