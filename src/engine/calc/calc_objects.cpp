@@ -328,29 +328,17 @@ public:
     // The cursor's name comes with its place and size: where it already covers `cells`,
     // as after a select of them, one call reads them.
     Geometry geometry(const css::table::CellRangeAddress& cells) {
-        const auto& cursor = madeCursor();
+        madeCursor();
         if (cursorAt_) {
             // Moved from where it was last; its name below tells whether it got there.
             moveCursor(*cursorAt_, cells);
         }
-        css::uno::Sequence<OUString> names(3);
-        names.getArray()[0] = OUString("Position");
-        names.getArray()[1] = OUString("Size");
-        names.getArray()[2] = OUString("AbsoluteName");
-        auto values = cursor.properties->getPropertyValues(names);
-        OUString name;
-        values[2] >>= name;
-        const auto now = cellsNamed(toQ(name));
-        if (!now || !sameCells(*now, cells)) {
-            moveCursor(now ? *now : cursor.address->getRangeAddress(), cells);
-            names.realloc(2);
-            values = cursor.properties->getPropertyValues(names);
+        Area here = cursorArea();
+        if (!sameCells(here.cells, cells)) {
+            moveCursor(here.cells, cells);
+            here = cursorArea();
         }
-        cursorAt_ = cells;
-        Geometry geometry;
-        values[0] >>= geometry.position;
-        values[1] >>= geometry.size;
-        return geometry;
+        return here.geometry;
     }
     // The merged area the cell is part of (itself when it is none), read with its place and
     // size: the cursor's name tells the area.
@@ -379,20 +367,24 @@ public:
 private:
     // The merged area of the cursor's cell, from its place and size and name.
     Area mergedAreaHere() {
-        const auto& cursor = madeCursor();
-        cursor.sheetCursor->collapseToMergedArea();
+        madeCursor().sheetCursor->collapseToMergedArea();
+        return cursorArea();
+    }
+
+    // Where the cursor is, with its place and size, in one call: its name tells the cells.
+    Area cursorArea() {
         css::uno::Sequence<OUString> names(3);
         names.getArray()[0] = OUString("Position");
         names.getArray()[1] = OUString("Size");
         names.getArray()[2] = OUString("AbsoluteName");
-        const auto values = cursor.properties->getPropertyValues(names);
+        const auto values = cursor_.properties->getPropertyValues(names);
         Area area;
         values[0] >>= area.geometry.position;
         values[1] >>= area.geometry.size;
         OUString name;
         values[2] >>= name;
         const auto named = cellsNamed(toQ(name));
-        area.cells = named ? *named : cursor.address->getRangeAddress();
+        area.cells = named ? *named : cursor_.address->getRangeAddress();
         cursorAt_ = area.cells;
         return area;
     }
