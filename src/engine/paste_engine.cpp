@@ -73,11 +73,16 @@ photo::LightPhoto asItIs(const QString& file) {
     return photo;
 }
 
+// Whether the sizing chosen by that option button depends on the cell's area.
+bool sizedByTheCell(const QString& sizing) {
+    return sizing == QLatin1String("Option3") || sizing == QLatin1String("Option4") ||
+           sizing == QLatin1String("Option11") || sizing == QLatin1String("Option12");
+}
+
 } // namespace
 
 bool Placement::sizedByTheCell() const {
-    return sizing == QLatin1String("Option3") || sizing == QLatin1String("Option4") ||
-           sizing == QLatin1String("Option11") || sizing == QLatin1String("Option12");
+    return velmora::sizedByTheCell(sizing);
 }
 
 QSizeF Placement::size(QSizeF original) const {
@@ -356,9 +361,8 @@ void PasteRun::ReanchorPicture() {
 
 // Whether ArrangePicture will place the picture in the cell area.
 bool PasteRun::centredInTheArea() {
-    Placement placement;
-    placement.sizing = engine_.holders_.text(Holder::Text2);
-    return placement.sizing == QLatin1String("Option2") || placement.sizedByTheCell();
+    const QString sizing = engine_.holders_.text(Holder::Text2);
+    return sizing == QLatin1String("Option2") || sizedByTheCell(sizing);
 }
 
 double PasteRun::percent() {
