@@ -118,7 +118,8 @@ void PasteFolder(PasteEngine& engine, ProgressView& progress) {
                         if (!ahead.contains(j)) {
                             const Placement at =
                                 run.placementAt(wholeNumberOrThrow(nextRow), column);
-                            ahead.emplace(j, std::pair{at, run.prepare(folder + names[j - 1], at)});
+                            ahead.emplace(
+                                j, std::pair{at, run.prepare(folder + names[j - 1], at, true)});
                         }
                     }
                 } catch (const SpreadsheetError&) {

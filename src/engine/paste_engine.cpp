@@ -260,8 +260,9 @@ Placement PasteRun::placementAt(int row, int column) {
     return placementIn([&] { return mergeAreaOf(sheet()->range(cellAddress(row, column))); });
 }
 
-std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Placement& placement) {
-    if (!placement.compress && !showsMirrored(file)) {
+std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Placement& placement,
+                                                 bool ahead) {
+    if (!ahead && !placement.compress && !showsMirrored(file)) {
         // Most photos go in as they are: no thread and no copy for them.
         std::promise<photo::LightPhoto> ready;
         ready.set_value(asItIs(file));
@@ -275,11 +276,17 @@ std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Plac
             throw SpreadsheetError(QStringLiteral("no private folder for light copies"));
         }
     }
-    if (!placement.compress) {
-        return std::async(std::launch::async, photo::prepareLightPhoto, file, kFullSize,
-                          folder_->path());
-    }
-    return std::async(std::launch::async, preparePhoto, file, placement, folder_->path());
+    ExcelLink* link = ahead ? &engine_.link_ : nullptr;
+    return std::async(std::launch::async, [file, placement, folder = folder_->path(), link] {
+        photo::LightPhoto photo = placement.compress ? preparePhoto(file, placement, folder)
+                                  : showsMirrored(file)
+                                      ? photo::prepareLightPhoto(file, kFullSize, folder)
+                                      : asItIs(file);
+        if (link != nullptr) {
+            link->readAhead(photo.file);
+        }
+        return photo;
+    });
 }
 
 photo::LightPhoto PasteRun::await(std::future<photo::LightPhoto>& pending) {

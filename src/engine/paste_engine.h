@@ -115,8 +115,11 @@ public:
     // sheet (looked up without selecting it). Without compression no office call.
     Placement placement();
     Placement placementAt(int row, int column);
-    // Starts preparing `file` for `placement`, on a worker thread where there is work.
-    std::future<photo::LightPhoto> prepare(const QString& file, const Placement& placement);
+    // Starts preparing `file` for `placement`, on a worker thread where there is work. A photo
+    // read `ahead` of its turn is always prepared on a thread of its own, where the link also
+    // reads the file it will insert.
+    std::future<photo::LightPhoto> prepare(const QString& file, const Placement& placement,
+                                           bool ahead = false);
     // The prepared photo; the window keeps painting while it is not ready.
     photo::LightPhoto await(std::future<photo::LightPhoto>& pending);
     // Chooses a free "ピクチャー_ n" name, inserts `photo` for `fileName` at the active cell

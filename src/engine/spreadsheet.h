@@ -148,6 +148,9 @@ public:
     // Asked, by UserInteraction::officeNotAnswering, whether to wait on when a call goes long
     // without an answer; nullptr: the call waits as its wait setting allows.
     virtual void setInteraction(UserInteraction* interaction) { (void)interaction; }
+    // Reads, on any thread, what the link needs of a picture file it will soon be asked to
+    // insert, so that the insert need not read it again.
+    virtual void readAhead(const QString& fileName) { (void)fileName; }
 };
 
 } // namespace velmora

@@ -1,12 +1,18 @@
 // The Calc link against private offices, beyond what the engine and window tests ask of it:
-// attaching and the hand-off, a silent or killed office, and the sweep of what a killed run left
-// behind.
+// attaching and the hand-off, a silent or killed office, the sweep of what a killed run left
+// behind, and pictures read ahead of their insert.
 
 #include "office_fixture.h"
+#include "picture_checks.h"
+#include "temp_store.h"
+#include "test_photos.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -152,6 +158,41 @@ TEST(CalcLink, AttachClearsWhatAKilledRunLeftAndNothingElse) {
     EXPECT_TRUE(office.inUndoContext(book1));
     app.reset();
     EXPECT_FALSE(office.locked(book1) || office.locked(book2));
+}
+
+// A photo read ahead and changed before its insert, in size or only in time, is read again:
+// a file replaced by one Calc cannot read must not go in on the verdict of the one before.
+TEST(CalcLink, APictureReadAheadIsReadAgainWhenItChangedSince) {
+    QTemporaryDir dir;
+    const QByteArray photo = fileBytes(writeJpeg(dir.filePath(QStringLiteral("good.jpg")), 64, 48));
+    QByteArray garbage(photo.size(), 'x');
+    const struct {
+        const char* what;
+        QByteArray before, after; // empty after: unchanged
+        bool readable;
+    } cases[] = {
+        {"unchanged", photo, {}, true},
+        {"cut short", photo, photo.left(photo.size() / 2), false},
+        {"overwritten at the same size", photo, garbage, false},
+        {"no photo replaced by one", garbage, photo, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QString::fromLatin1(c.what) + QStringLiteral(".jpg"));
+        ASSERT_TRUE(writeFile(path, c.before));
+        QFile file(path);
+        const QDateTime written = file.fileTime(QFileDevice::FileModificationTime);
+        calc::PictureChecks checks;
+        checks.readAhead(path);
+        if (!c.after.isEmpty()) {
+            ASSERT_TRUE(writeFile(path, c.after));
+            // Later than the reading, however coarse the file system's clock.
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(written.addSecs(2), QFileDevice::FileModificationTime));
+            file.close();
+        }
+        EXPECT_EQ(checks.readable(QFileInfo(path).absoluteFilePath()), c.readable);
+    }
 }
 
 } // namespace

@@ -25,6 +25,7 @@ public:
     }
     WaitSettings waitSettings() const override { return inner_.waitSettings(); }
     void setInteraction(UserInteraction* ui) override { inner_.setInteraction(ui); }
+    void readAhead(const QString& fileName) override { inner_.readAhead(fileName); }
 
     void failCalls(int from, int to = INT_MAX) { failing_ = {from, to}; }
 

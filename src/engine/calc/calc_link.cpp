@@ -162,6 +162,8 @@ public:
         state_->interaction = interaction;
     }
 
+    void readAhead(const QString& fileName) override { state_->pictureChecks.readAhead(fileName); }
+
 private:
     // A run given up while a call was under way left the office inside that call, with its
     // workbooks locked and Velmora's undo context open. The call's pipe stays open until the

@@ -31,7 +31,6 @@
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
@@ -68,29 +67,6 @@ QString columnLetters(int column0) {
 // one to let go.
 bool isPicture(const Reference<css::drawing::XShape>& shape) {
     return shape->getShapeType() == "com.sun.star.drawing.GraphicObjectShape";
-}
-
-// A picture format both Qt and Calc read, decoded here in full so that a damaged file never
-// reaches Calc's insert command (which would answer with a dialog); other files are left to
-// Calc to judge.
-bool readableLocally(const QString& path) {
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (!reader.canRead() || size.isEmpty()) {
-        return false;
-    }
-    static const QList<QByteArray> common = {"jpeg", "jpg", "png", "gif", "bmp"};
-    const QByteArray format = reader.format().toLower();
-    if (!common.contains(format)) {
-        return false;
-    }
-    // A JPEG decoded at an eighth of its size still reads every block of the file, at a
-    // fraction of the cost of a 12-megapixel photo decoded in full.
-    if (format == "jpeg" || format == "jpg") {
-        reader.setScaledSize(size.scaled(std::max(1, size.width() / 8),
-                                         std::max(1, size.height() / 8), Qt::KeepAspectRatio));
-    }
-    return !reader.read().isNull();
 }
 
 void requireSize(double points, const char* what) {
@@ -841,9 +817,8 @@ public:
                         double left, double top, double width, double height) override {
         const QString path = checkedPicture(fileName, linkToFile, left, top, width, height);
         const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-        // A file Calc cannot read must never reach its view, which would answer with a
-        // dialog. Common formats are checked here from the header; Calc reads the rest.
-        const bool checked = readableLocally(path);
+        // Common formats are checked here, or were read ahead; Calc reads the rest.
+        const bool checked = session_->state().pictureChecks.readable(path);
         return session_->call("insert a picture", [&]() -> ShapePtr {
             Reference<css::graphic::XGraphic> graphic;
             if (!checked) {

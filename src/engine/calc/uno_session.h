@@ -5,6 +5,7 @@
 // that the user gives up, ends the connection.
 
 #include "call_thread.h"
+#include "picture_checks.h"
 #include "shape_directory.h"
 #include "spreadsheet.h"
 #include "user_interaction.h"
@@ -72,6 +73,8 @@ struct LinkState {
     // descriptor to watch for the office's answer); none: the pipe just closes.
     std::mutex watchMutex;
     std::function<void(int)> watchGivenUpPipe;
+    // Picture files read ahead of their insert.
+    PictureChecks pictureChecks;
 };
 
 class PipeConnection;
