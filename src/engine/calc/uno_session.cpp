@@ -696,17 +696,6 @@ void Session::pictureInserted(const Reference<css::frame::XModel>& model) {
 void Session::placeShape(const Reference<css::drawing::XShape>& shape,
                          const std::optional<css::awt::Size>& size,
                          const std::optional<css::awt::Point>& position) {
-    if (!screenUpdatingOff()) {
-        call("place a picture", [&] {
-            if (size) {
-                shape->setSize(*size);
-            }
-            if (position) {
-                shape->setPosition(*position);
-            }
-        });
-        return;
-    }
     auto& waiting = shapePlace(shape);
     if (size) {
         waiting.size = size;
@@ -714,17 +703,21 @@ void Session::placeShape(const Reference<css::drawing::XShape>& shape,
     if (position) {
         waiting.position = position;
     }
+    writeUnlessLocked("place a picture");
 }
 
 void Session::nameShape(const Reference<css::drawing::XShape>& shape,
                         const Reference<css::container::XNamed>& named, const OUString& name) {
-    if (!screenUpdatingOff()) {
-        call("name a picture", [&] { named->setName(name); });
-        return;
-    }
     auto& waiting = shapePlace(shape);
     waiting.named = named;
     waiting.name = name;
+    writeUnlessLocked("name a picture");
+}
+
+void Session::writeUnlessLocked(const char* what) {
+    if (!screenUpdatingOff()) {
+        call(what, [this] { writeShapePlace(); });
+    }
 }
 
 std::optional<OUString> Session::takeShapeName(const Reference<css::drawing::XShape>& shape) {

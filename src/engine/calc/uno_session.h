@@ -296,6 +296,8 @@ private:
     void handOver(const char* what, std::function<void()> work);
     // Inside a call: writes the size and place waiting to be written.
     void writeShapePlace();
+    // Outside a run what waits is written at once, by a call of its own.
+    void writeUnlessLocked(const char* what);
     // Waits for a call posted to the office's call thread; a failure or a give-up throws.
     void awaitCall(const char* what, const std::shared_ptr<CallThread::Call>& call);
     [[noreturn]] void fail(const char* what, const css::uno::Exception& e, bool disposed);
