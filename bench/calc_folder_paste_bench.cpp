@@ -7,7 +7,7 @@
 // on its own and counted in the folder paste's mean. The office's processor time per photo
 // shows how much of a pass is the office's own work.
 //
-// Usage: velmora_bench_calc_folder_paste [photos per size, default 100]
+// Usage: velmora_bench_calc_folder_paste [photos per size, default 100] [rounds, default 1]
 // The office is headless; with VELMORA_BENCH_OFFICE=visible (under xvfb-run) it paints into a
 // window as a user's office does, which is where large pictures cost most.
 
@@ -103,12 +103,24 @@ double officeCpuSince(const testing::OfficeProcess& office, double before) {
     return bench::cpuMilliseconds(office.pipeName().toUtf8()) - before;
 }
 
-double meanMs(const Pass& a, const Pass& b, std::size_t from, std::size_t to) {
+// Over every pass of a method: the mean of a per-pass figure.
+template <class Figure> double mean(const std::vector<Pass>& passes, Figure figure) {
     double total = 0;
-    for (std::size_t i = from; i < to; ++i) {
-        total += a.photoMs[i] + b.photoMs[i];
+    for (const Pass& pass : passes) {
+        total += figure(pass);
     }
-    return total / static_cast<double>(2 * (to - from));
+    return total / static_cast<double>(passes.size());
+}
+
+// The mean time of photos [from, to) over every pass.
+double meanMs(const std::vector<Pass>& passes, std::size_t from, std::size_t to) {
+    return mean(passes, [&](const Pass& pass) {
+        double total = 0;
+        for (std::size_t i = from; i < to; ++i) {
+            total += pass.photoMs[i];
+        }
+        return total / static_cast<double>(to - from);
+    });
 }
 
 // Worksheet::addPicture alone, under the same screen-updating lock a paste run holds, each
@@ -224,16 +236,18 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100;
-    if (count < 1) {
-        std::fprintf(stderr, "usage: %s [photos per size]\n", argv[0]);
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 1;
+    if (count < 1 || rounds < 1) {
+        std::fprintf(stderr, "usage: %s [photos per size] [rounds]\n", argv[0]);
         return 2;
     }
 
     const bool headless = bench::officeHeadless();
     testing::OfficeProcess office({}, headless);
-    std::printf("%d photos per size into a %s office; each figure is the mean of two "
-                "passes (folder, bare, bare, folder) after one of each not counted (warm-up)\n",
-                count, bench::displayName(headless));
+    std::printf("%d photos per size into a %s office; each figure is the mean of %d passes of "
+                "each method, in rounds of folder, bare, bare, folder, after one of each not "
+                "counted (warm-up)\n",
+                count, bench::displayName(headless), 2 * rounds);
     std::printf("%-10s %16s %14s %7s %22s %22s %12s %14s %12s %20s %18s\n", "photo",
                 "folder ms/photo", "bare ms/photo", "ratio", "folder first/last 10",
                 "bare first/last 10", "folder end ms", "folder trips", "bare trips",
@@ -266,33 +280,46 @@ int main(int argc, char** argv) {
         const Pass warmBare =
             bareInsertLoop(office, photos, warm.placed, QStringLiteral("WarmBare.ods"));
         // Both orders, so neither method profits alone from an office warmer still.
-        const Pass folder1 = folderPaste(office, photos, QStringLiteral("Folder1.ods"));
-        const Pass bare1 = bareInsertLoop(office, photos, warm.placed, QStringLiteral("Bare1.ods"));
-        const Pass bare2 = bareInsertLoop(office, photos, warm.placed, QStringLiteral("Bare2.ods"));
-        const Pass folder2 = folderPaste(office, photos, QStringLiteral("Folder2.ods"));
-        if (!warmBare.ok || !folder1.ok || !bare1.ok || !bare2.ok || !folder2.ok) {
+        std::vector<Pass> folders;
+        std::vector<Pass> bares;
+        for (int round = 0; round < rounds; ++round) {
+            folders.push_back(folderPaste(office, photos, QStringLiteral("Folder1.ods")));
+            bares.push_back(
+                bareInsertLoop(office, photos, warm.placed, QStringLiteral("Bare1.ods")));
+            bares.push_back(
+                bareInsertLoop(office, photos, warm.placed, QStringLiteral("Bare2.ods")));
+            folders.push_back(folderPaste(office, photos, QStringLiteral("Folder2.ods")));
+        }
+        const auto allOk = [](const std::vector<Pass>& passes) {
+            return std::all_of(passes.begin(), passes.end(), [](const Pass& p) { return p.ok; });
+        };
+        if (!warmBare.ok || !allOk(folders) || !allOk(bares)) {
             std::fprintf(stderr, "%s: a pass did not insert every photo\n", size.label);
             return 1;
         }
-        const double folderMs = (folder1.seconds + folder2.seconds) / 2 * 1000 / count;
-        const double bareMs = (bare1.seconds + bare2.seconds) / 2 * 1000 / count;
+        const auto perPhoto = [count](double total) {
+            return total / count;
+        };
+        const double folderMs =
+            mean(folders, [&](const Pass& p) { return perPhoto(p.seconds * 1000); });
+        const double bareMs =
+            mean(bares, [&](const Pass& p) { return perPhoto(p.seconds * 1000); });
         const std::size_t n = photos.size();
         const std::size_t tail = std::min<std::size_t>(10, n);
-        const auto tripsPerPhoto = [count](const Pass& a, const Pass& b) {
-            return static_cast<double>(a.messages + b.messages) / (2.0 * count);
+        const auto trips = [&](const Pass& p) {
+            return perPhoto(static_cast<double>(p.messages));
         };
-        const auto officeCpu = [count](const Pass& a, const Pass& b) {
-            return (a.officeCpuMs + b.officeCpuMs) / (2.0 * count);
+        const auto officeCpu = [&](const Pass& p) {
+            return perPhoto(p.officeCpuMs);
         };
         std::printf("%-10s %16.2f %14.2f %7.2f %11.2f /%8.2f %11.2f /%8.2f %12.1f %14.1f %12.1f "
                     "%9.2f /%8.2f %8.2f /%7.2f\n",
-                    size.label, folderMs, bareMs, folderMs / bareMs,
-                    meanMs(folder1, folder2, 0, tail), meanMs(folder1, folder2, n - tail, n),
-                    meanMs(bare1, bare2, 0, tail), meanMs(bare1, bare2, n - tail, n),
-                    (folder1.endMs + folder2.endMs) / 2, tripsPerPhoto(folder1, folder2),
-                    tripsPerPhoto(bare1, bare2), officeCpu(folder1, folder2),
-                    officeCpu(bare1, bare2), warm.seconds * 1000 / count,
-                    warmBare.seconds * 1000 / count);
+                    size.label, folderMs, bareMs, folderMs / bareMs, meanMs(folders, 0, tail),
+                    meanMs(folders, n - tail, n), meanMs(bares, 0, tail),
+                    meanMs(bares, n - tail, n),
+                    mean(folders, [](const Pass& p) { return p.endMs; }), mean(folders, trips),
+                    mean(bares, trips), mean(folders, officeCpu), mean(bares, officeCpu),
+                    perPhoto(warm.seconds * 1000), perPhoto(warmBare.seconds * 1000));
         std::fflush(stdout);
     }
     return 0;
