@@ -7,7 +7,7 @@
 // on its own and counted in the folder paste's mean. The office's processor time per photo
 // shows how much of a pass is the office's own work.
 //
-// Usage: velmora_bench_calc_folder_paste [photos per size, default 100] [rounds, default 1]
+// Usage: velmora_bench_calc_folder_paste [photos per size, default 100] [rounds, default 3]
 // The office is headless; with VELMORA_BENCH_OFFICE=visible (under xvfb-run) it paints into a
 // window as a user's office does, which is where large pictures cost most.
 
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 1;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     if (count < 1 || rounds < 1) {
         std::fprintf(stderr, "usage: %s [photos per size] [rounds]\n", argv[0]);
         return 2;
