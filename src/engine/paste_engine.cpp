@@ -278,10 +278,7 @@ std::future<photo::LightPhoto> PasteRun::prepare(const QString& file, const Plac
     }
     ExcelLink* link = ahead ? &engine_.link_ : nullptr;
     return std::async(std::launch::async, [file, placement, folder = folder_->path(), link] {
-        photo::LightPhoto photo = placement.compress ? preparePhoto(file, placement, folder)
-                                  : showsMirrored(file)
-                                      ? photo::prepareLightPhoto(file, kFullSize, folder)
-                                      : asItIs(file);
+        photo::LightPhoto photo = preparePhoto(file, placement, folder);
         if (link != nullptr) {
             link->readAhead(photo.file);
         }
